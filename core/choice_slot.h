@@ -1,0 +1,24 @@
+// The 30-byte text slot that decides a random place: a read of the robot's random source, or a
+// constant of one or two digits padded with CR LF and spaces. Pure byte work, no I/O.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <span>
+
+namespace core {
+
+inline constexpr std::size_t slotSize = 30;
+inline constexpr std::size_t slotWindowSize = 31;
+inline constexpr std::size_t programBufferSize = 0x22000;  // 139,264 bytes
+
+using SlotBytes = std::array<std::uint8_t, slotSize>;
+
+// The slot text for `choice` (0 random, n >= 1 the constant n - 1, at most 20).
+SlotBytes encodeChoice(int choice, std::uint8_t sourceKind);
+
+// Choice index of a read window (bytes from the slot on; fewer than 31 when the file ends):
+// -1 unreadable or out of range, 0 random, 1..labelCount fixed.
+int decodeChoice(std::span<const std::uint8_t> window, int labelCount);
+
+}  // namespace core

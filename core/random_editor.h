@@ -1,0 +1,119 @@
+// The editor session: holds the settings, the catalogue and the selection behind the main window,
+// and carries out every user action. Front ends only forward to it.
+#pragma once
+
+#include <array>
+#include <functional>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "core/catalogue.h"
+#include "core/editor_window.h"
+#include "core/prompts.h"
+#include "core/settings_store.h"
+
+namespace platform {
+class InstanceLock;
+}
+namespace transfer {
+class CardClient;
+}
+
+namespace core {
+
+using RemoteLogRecord = std::array<std::uint8_t, 16>;
+RemoteLogRecord buildRemoteLogRecord(int playerType, int remoteInterval);
+
+// Radios checked when the settings dialog opens, and taken when it is confirmed.
+struct SettingsChoice {
+    int programType = 1;  // 1..4
+    int connectType = 0;  // 0..2
+};
+
+// A program file as the session addresses it: the composed text (program folder, a backslash, the
+// catalogue's file name) and, when the file is local, its native path.
+struct ProgramPath {
+    std::string composed;
+    std::optional<std::string> native;
+};
+
+struct EditorOptions {
+    std::string settingsPath;  // empty: platform::defaultSettingsPath()
+    std::string lockPath;      // empty: platform::defaultLockPath()
+    std::string catalogueDir = ".";
+    // Folder of the robot's card that holds a chosen file: the mount point of its filesystem.
+    // Tests put a folder of their own in its place.
+    std::function<std::string(const std::string&)> remoteFolderOf;
+};
+
+class CRandomEditor {
+public:
+    CRandomEditor(Prompts& prompts, EditorOptions options = {});
+    ~CRandomEditor();
+    CRandomEditor(const CRandomEditor&) = delete;
+    CRandomEditor& operator=(const CRandomEditor&) = delete;
+
+    // Start-up: single-instance check, program-folder check, catalogue load, list fill.
+    // False when another instance runs (message 106 shown, close requested).
+    bool startUp(EditorWindow& window);
+    bool chooseProgramFolder();
+
+    bool loadCatalogue();
+    void freeCatalogue(bool releaseTable);
+    void fillList(EditorWindow& window);
+    int findEntryByName(std::string_view name) const;
+
+    int readChoice(int index);
+    bool writeChoice(int choice);
+    void selectEntry(EditorWindow& window);
+    void exportChoice(int choice);
+
+    bool executeSelected();
+    bool executeOnCard(const ProgramPath& programPath);
+    bool sendRemoteLogToCard();
+    bool executeOverUsb(const ProgramPath& programPath);
+    bool writeRemoteLog();
+
+    void applySettings(EditorWindow& window);
+    SettingsChoice showSettings() const;
+    bool storeSettings(SettingsChoice choice);
+
+    // Read access for front ends and tests.
+    const std::string& settingsPath() const { return settingsPath_; }
+    int playerType() const { return settings_.playerType; }
+    int connectType() const { return settings_.connectType; }
+    int programType() const { return settings_.programType; }
+    const std::string& programFolder() const { return settings_.programFolder; }
+    const std::string& remoteDir() const { return settings_.remoteDir; }
+    int remoteInterval() const { return settings_.remoteInterval; }
+    const std::string& cardHost() const { return settings_.cardHost; }
+    int itemCount() const { return static_cast<int>(items_.size()); }
+    const RandomItem& item(int index) const { return items_[static_cast<std::size_t>(index)]; }
+    int selectedIndex() const { return selectedIndex_; }
+    bool programTypeChanged() const { return programTypeChanged_; }
+    Prompts& prompts() { return prompts_; }
+    transfer::CardClient& cardClient();
+
+private:
+    bool usesCard() const;
+    ProgramPath programPathOf(const RandomItem& item) const;
+    int readChoiceFromCard(const RandomItem& item);
+    bool writeChoiceToCard(const RandomItem& item, int choice);
+
+    Prompts& prompts_;
+    EditorOptions options_;
+    std::string settingsPath_;
+    Settings settings_;
+    std::vector<RandomItem> items_;
+    int selectedIndex_ = -1;
+    EditorWindow* owner_ = nullptr;
+    std::unique_ptr<platform::InstanceLock> instanceLock_;
+    bool programTypeChanged_ = false;
+    std::unique_ptr<transfer::CardClient> card_;
+};
+
+}  // namespace core

@@ -1,0 +1,121 @@
+// Reading and writing an entry's choice slot (local file or card), and the selection and
+// export that show and change it.
+#include <algorithm>
+#include <vector>
+
+#include "core/choice_slot.h"
+#include "core/messages.h"
+#include "core/random_editor.h"
+#include "platform/file_io.h"
+#include "transfer/card_client.h"
+
+namespace core {
+namespace {
+
+// Card paths are percent-encoded into fixed buffers; a longer path is refused, never cut.
+constexpr std::size_t cardPathCapacity = 256;
+
+std::optional<std::string> encodedCardPath(std::string_view name, std::size_t capacity) {
+    std::vector<char> buffer(capacity);
+    if (!transfer::percentEncodePath(name, buffer.data(), buffer.size())) return std::nullopt;
+    return std::string(buffer.data());
+}
+
+// Directory and name of a card file: the UTF-8 name cut at its last backslash.
+std::optional<std::pair<std::optional<std::string>, std::string>> cardUploadTarget(
+    std::string_view cp932Name) {
+    std::vector<char> buffer(cardPathCapacity);
+    if (!transfer::toUtf8(cp932Name, buffer.data(), buffer.size())) return std::nullopt;
+    std::string utf8(buffer.data());
+    const auto cut = utf8.rfind('\\');
+    if (cut == std::string::npos) return std::pair{std::optional<std::string>{}, utf8};
+    std::string dir = utf8.substr(0, cut);
+    std::replace(dir.begin(), dir.end(), '\\', '/');
+    return std::pair{std::optional<std::string>{dir}, utf8.substr(cut + 1)};
+}
+
+}  // namespace
+
+int CRandomEditor::readChoice(int index) {
+    if (index < 0 || index >= itemCount()) return -1;
+    const auto& e = item(index);
+    if (e.slotOffset < 0) return -1;
+    if (usesCard()) return readChoiceFromCard(e);
+    const auto path = programPathOf(e).native;
+    if (!path) return -1;
+    const auto window = platform::readAt(*path, static_cast<std::uint64_t>(e.slotOffset),
+                                         slotWindowSize);
+    return window ? decodeChoice(*window, e.labelCount) : -1;
+}
+
+int CRandomEditor::readChoiceFromCard(const RandomItem& e) {
+    // Only a slot that a write could reach is worth downloading the file up to.
+    if (static_cast<std::size_t>(e.slotOffset) >= programBufferSize) return -1;
+    const std::size_t count = static_cast<std::size_t>(e.slotOffset) + slotWindowSize;
+    const auto path = encodedCardPath(e.fileName, count);
+    if (!path) return -1;
+    std::vector<std::uint8_t> buffer(count);
+    const auto n = cardClient().downloadFile(*path, buffer);
+    if (n <= static_cast<std::size_t>(e.slotOffset)) return -1;
+    return decodeChoice(std::span(buffer).subspan(e.slotOffset, n - e.slotOffset), e.labelCount);
+}
+
+bool CRandomEditor::writeChoice(int choice) {
+    if (selectedIndex_ < 0 || selectedIndex_ >= itemCount()) return false;
+    const auto& e = item(selectedIndex_);
+    if (choice < 0 || choice > e.labelCount || e.slotOffset < 0) return false;
+    if (usesCard()) return writeChoiceToCard(e, choice);
+    const auto path = programPathOf(e).native;
+    if (!path) return false;
+    const auto slot = encodeChoice(choice, e.sourceKind);
+    std::size_t written = 0;
+    return platform::patchInPlace(*path, static_cast<std::uint64_t>(e.slotOffset), slot,
+                                  programBufferSize, &written) &&
+           written > 0;
+}
+
+bool CRandomEditor::writeChoiceToCard(const RandomItem& e, int choice) {
+    const auto path = encodedCardPath(e.fileName, cardPathCapacity);
+    const auto target = cardUploadTarget(e.fileName);
+    if (!path || !target) return false;
+    // One byte more than a program may have tells a file too long to upload whole.
+    std::vector<std::uint8_t> buffer(programBufferSize + 1);
+    auto& card = cardClient();
+    const auto n = card.downloadFile(*path, buffer);
+    // Anything but the whole file (an error page, a cut file) must never go back to the card.
+    if (n == 0 || n > programBufferSize || card.lastStatus() != 200) return false;
+    const auto offset = static_cast<std::size_t>(e.slotOffset);
+    if (offset >= n) return false;
+    const auto slot = encodeChoice(choice, e.sourceKind);
+    std::copy_n(slot.begin(), std::min(slot.size(), n - offset), buffer.begin() + offset);
+    return card.uploadFile(target->first, target->second, std::span(buffer).first(n));
+}
+
+void CRandomEditor::selectEntry(EditorWindow& window) {
+    if (window.selectedLine() < 0) {
+        selectedIndex_ = -1;
+        return;
+    }
+    const auto text = window.selectedLineText();
+    const int index = findEntryByName(std::string_view(text).substr(0, maxNameBytes));
+    if (index < 0) {
+        selectedIndex_ = -1;
+        return;
+    }
+    const int choice = readChoice(index);
+    const auto& e = item(index);
+    for (int k = 1; k <= std::min(e.labelCount, maxShownChoices); ++k)
+        window.setControlText(idRadioRandom + k, e.labels[static_cast<std::size_t>(k - 1)]);
+    window.setControlText(idFileNameText, e.fileName);
+    for (int j = 0; j <= maxShownChoices; ++j) window.setChecked(idRadioRandom + j, j == choice);
+    for (int j = 1; j <= maxShownChoices; ++j) window.setShown(idRadioRandom + j, j <= e.labelCount);
+    window.setEnabled(idExportButton, choice != -1);
+    window.setEnabled(idExecuteButton, settings_.connectType != 0 && choice != -1);
+    selectedIndex_ = index;
+}
+
+void CRandomEditor::exportChoice(int choice) {
+    showMessage(prompts_, writeChoice(choice) ? msgExportSucceeded : msgExportFailed);
+}
+
+}  // namespace core

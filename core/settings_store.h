@@ -1,0 +1,26 @@
+// The keys of VKRandom.ini: read all once at start, write single keys when they change.
+#pragma once
+
+#include <string>
+
+namespace core {
+
+struct Settings {
+    int playerType = 0;
+    int connectType = 0;
+    int programType = 1;
+    int tableCapacity = 256;  // NINSHIKI_DATA_COUNT, already sanitised
+    std::string programFolder;
+    std::string remoteDir = ".";
+    int remoteInterval = 1000;
+    std::string cardHost = "flashair";  // REMOTE/CARD_HOST, read only
+};
+
+Settings readSettings(const std::string& settingsPath);
+
+bool writeProgramType(const std::string& settingsPath, int programType);
+bool writeConnectType(const std::string& settingsPath, int connectType);
+bool writeProgramFolder(const std::string& settingsPath, const std::string& folder);
+bool writeRemoteDir(const std::string& settingsPath, const std::string& remoteDir);
+
+}  // namespace core

@@ -1,0 +1,153 @@
+// Reads and durable writes on the robot's program files. Every write ends with fsync and a
+// checked close, because the card is usually pulled out as soon as success is shown.
+#include "platform/file_io.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+
+namespace platform {
+namespace {
+
+// Owns a descriptor; close() reports the result, the destructor only cleans up after errors.
+class Fd {
+  public:
+    explicit Fd(int fd) : fd_(fd) {}
+    ~Fd() {
+        if (fd_ >= 0) ::close(fd_);
+    }
+    Fd(const Fd&) = delete;
+    Fd& operator=(const Fd&) = delete;
+    int get() const { return fd_; }
+    bool valid() const { return fd_ >= 0; }
+    bool close() {
+        int fd = fd_;
+        fd_ = -1;
+        return ::close(fd) == 0;
+    }
+
+  private:
+    int fd_;
+};
+
+int openRetrying(const char* path, int flags, mode_t mode = 0) {
+    int fd;
+    do {
+        fd = ::open(path, flags, mode);
+    } while (fd < 0 && errno == EINTR);
+    return fd;
+}
+
+// Writes all of [data, data+size) at `offset` (or at the current position when offset < 0).
+bool writeFully(int fd, const std::uint8_t* data, std::size_t size, off_t offset = -1) {
+    while (size > 0) {
+        ssize_t n = offset < 0 ? ::write(fd, data, size) : ::pwrite(fd, data, size, offset);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) {
+            if (n == 0) errno = EIO;
+            return false;
+        }
+        data += n;
+        size -= static_cast<std::size_t>(n);
+        if (offset >= 0) offset += n;
+    }
+    return true;
+}
+
+bool copyContent(int from, int to) {
+    std::uint8_t buffer[65536];
+    for (;;) {
+        ssize_t n = ::read(from, buffer, sizeof buffer);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) return false;
+        if (n == 0) return true;
+        if (!writeFully(to, buffer, static_cast<std::size_t>(n))) return false;
+    }
+}
+
+}  // namespace
+
+std::optional<std::vector<std::uint8_t>> readAt(const std::string& path, std::uint64_t offset,
+                                                std::size_t count) {
+    Fd fd(openRetrying(path.c_str(), O_RDONLY | O_CLOEXEC));
+    struct stat st {};
+    if (!fd.valid() || ::fstat(fd.get(), &st) != 0) return std::nullopt;
+    // Sized by the file, not by `count`, so "read everything" callers may pass a large count.
+    auto size = static_cast<std::uint64_t>(st.st_size);
+    if (S_ISREG(st.st_mode))
+        count = static_cast<std::size_t>(
+            std::min<std::uint64_t>(count, size > offset ? size - offset : 0));
+    std::vector<std::uint8_t> data(count);
+    std::size_t got = 0;
+    while (got < count) {
+        ssize_t n =
+            ::pread(fd.get(), data.data() + got, count - got, static_cast<off_t>(offset + got));
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) return std::nullopt;
+        if (n == 0) break;
+        got += static_cast<std::size_t>(n);
+    }
+    data.resize(got);
+    return data;
+}
+
+std::optional<std::vector<std::uint8_t>> readPrefix(const std::string& path, std::size_t count) {
+    return readAt(path, 0, count);
+}
+
+bool patchInPlace(const std::string& path, std::uint64_t offset, std::span<const std::uint8_t> data,
+                  std::uint64_t limit, std::size_t* written) {
+    if (written != nullptr) *written = 0;
+    Fd fd(openRetrying(path.c_str(), O_RDWR | O_CLOEXEC));
+    struct stat st {};
+    if (!fd.valid() || ::fstat(fd.get(), &st) != 0) return false;
+    std::uint64_t end = std::min<std::uint64_t>(static_cast<std::uint64_t>(st.st_size), limit);
+    if (offset >= end || data.empty()) return false;  // nothing of the slot lies inside the file
+    std::size_t count =
+        static_cast<std::size_t>(std::min<std::uint64_t>(data.size(), end - offset));
+    if (!writeFully(fd.get(), data.data(), count, static_cast<off_t>(offset))) return false;
+    if (::fsync(fd.get()) != 0 || !fd.close()) return false;
+    if (written != nullptr) *written = count;
+    return true;
+}
+
+bool copyFileDurably(const std::string& from, const std::string& to) {
+    Fd source(openRetrying(from.c_str(), O_RDONLY | O_CLOEXEC));
+    if (!source.valid()) return false;
+    Fd dest(openRetrying(to.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644));
+    if (!dest.valid()) return false;
+    if (!copyContent(source.get(), dest.get())) return false;
+    bool synced = ::fsync(dest.get()) == 0;
+    bool destClosed = dest.close();
+    return source.close() && synced && destClosed;
+}
+
+FileErrorCause fileErrorCauseOf(int errnoValue) {
+    switch (errnoValue) {
+        case ENOSPC:
+        case EDQUOT:
+            return FileErrorCause::diskFull;
+        case EACCES:
+        case EPERM:
+        case EROFS:
+            return FileErrorCause::accessDenied;
+        case EIO:
+            return FileErrorCause::hardwareIo;
+        default:
+            return FileErrorCause::generic;
+    }
+}
+
+ReplaceResult replaceFileContent(const std::string& path, std::span<const std::uint8_t> data) {
+    Fd fd(openRetrying(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644));
+    if (!fd.valid()) return {ReplaceResult::openFailed, errno};
+    if (!writeFully(fd.get(), data.data(), data.size()) || ::fsync(fd.get()) != 0)
+        return {ReplaceResult::writeFailed, errno};
+    if (!fd.close()) return {ReplaceResult::writeFailed, errno};
+    return {ReplaceResult::ok, 0};
+}
+
+}  // namespace platform

@@ -1,0 +1,45 @@
+// File operations with the durability the robot's card needs: every write is flushed to the
+// device before success is reported, since users pull the card out right after.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+#include <vector>
+
+namespace platform {
+
+// Reads up to `count` bytes at `offset` (read-only open, closed before returning).
+std::optional<std::vector<std::uint8_t>> readAt(const std::string& path, std::uint64_t offset,
+                                                std::size_t count);
+
+// Reads up to `count` bytes from the start of the file.
+std::optional<std::vector<std::uint8_t>> readPrefix(const std::string& path, std::size_t count);
+
+// Overwrites bytes of an existing file in place: never creates, truncates or extends it. Only
+// the part of `data` that lies inside the file and below `limit` is written; `written` receives
+// how many bytes that was. Flushed with fsync. False on any open, write or flush error.
+bool patchInPlace(const std::string& path, std::uint64_t offset, std::span<const std::uint8_t> data,
+                  std::uint64_t limit, std::size_t* written);
+
+// Copies `from` to `to` (replacing it) completely, then fsyncs. A short copy is a failure.
+bool copyFileDurably(const std::string& from, const std::string& to);
+
+// Why a file operation failed, for the file-error text.
+enum class FileErrorCause { generic, accessDenied, diskFull, hardwareIo };
+FileErrorCause fileErrorCauseOf(int errnoValue);
+
+}  // namespace platform
+
+namespace platform {
+
+// Replaces the whole content of `path` (created if missing, truncated if present), then fsyncs.
+struct ReplaceResult {
+    enum Status { ok, openFailed, writeFailed } status;
+    int error;  // errno of the failure
+};
+ReplaceResult replaceFileContent(const std::string& path, std::span<const std::uint8_t> data);
+
+}  // namespace platform

@@ -1,0 +1,255 @@
+// Windows-profile-compatible INI access. The file is handled as a list of raw lines that keep
+// their own line ends, so a write changes or inserts exactly one line and leaves the rest alone.
+#include "platform/ini_file.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdint>
+#include <cstdlib>
+#include <fstream>
+#include <optional>
+#include <sstream>
+#include <vector>
+
+namespace platform {
+namespace {
+
+// One line of the file: [begin, textEnd) is its text, [textEnd, end) its line end.
+struct Line {
+    std::size_t begin;
+    std::size_t textEnd;
+    std::size_t end;
+};
+
+enum class Kind { other, section, key };
+
+struct ParsedLine {
+    Kind kind = Kind::other;
+    std::string_view name;   // section or key name, trimmed
+    std::string_view value;  // key value, trimmed but still quoted
+};
+
+std::vector<Line> splitLines(std::string_view content) {
+    std::vector<Line> lines;
+    std::size_t pos = 0;
+    while (pos < content.size()) {
+        std::size_t nl = content.find('\n', pos);
+        if (nl == std::string_view::npos) {
+            lines.push_back({pos, content.size(), content.size()});
+            break;
+        }
+        std::size_t textEnd = (nl > pos && content[nl - 1] == '\r') ? nl - 1 : nl;
+        lines.push_back({pos, textEnd, nl + 1});
+        pos = nl + 1;
+    }
+    return lines;
+}
+
+std::string_view trim(std::string_view text) {
+    std::size_t first = text.find_first_not_of(" \t");
+    if (first == std::string_view::npos) return {};
+    std::size_t last = text.find_last_not_of(" \t");
+    return text.substr(first, last - first + 1);
+}
+
+std::string_view unquote(std::string_view value) {
+    if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
+        value.back() == value.front())
+        return value.substr(1, value.size() - 2);
+    return value;
+}
+
+char foldAscii(char c) {
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+bool sameName(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i)
+        if (foldAscii(a[i]) != foldAscii(b[i])) return false;
+    return true;
+}
+
+ParsedLine parseLine(std::string_view text) {
+    ParsedLine parsed;
+    std::string_view body = trim(text);
+    if (body.empty() || body.front() == ';') return parsed;
+    std::size_t close = body.find(']');
+    if (body.front() == '[' && close != std::string_view::npos) {
+        parsed.kind = Kind::section;
+        parsed.name = trim(body.substr(1, close - 1));
+        return parsed;
+    }
+    std::size_t eq = body.find('=');
+    if (eq == std::string_view::npos) return parsed;
+    parsed.kind = Kind::key;
+    parsed.name = trim(body.substr(0, eq));
+    parsed.value = trim(body.substr(eq + 1));
+    return parsed;
+}
+
+ParsedLine parseAt(std::string_view content, const Line& line) {
+    return parseLine(content.substr(line.begin, line.textEnd - line.begin));
+}
+
+// Where a section and a key sit in the file; npos members when absent.
+struct Location {
+    std::size_t section = std::string_view::npos;  // index of the section's header line
+    std::size_t key = std::string_view::npos;      // index of the key's line
+    std::size_t lastKey = std::string_view::npos;  // index of the section's last key line
+};
+
+Location locate(std::string_view content, const std::vector<Line>& lines, std::string_view section,
+                std::string_view key) {
+    Location loc;
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        ParsedLine parsed = parseAt(content, lines[i]);
+        if (parsed.kind == Kind::section) {
+            if (loc.section != std::string_view::npos) break;  // first matching section wins
+            if (sameName(parsed.name, section)) loc.section = i;
+        } else if (parsed.kind == Kind::key && loc.section != std::string_view::npos) {
+            loc.lastKey = i;
+            if (loc.key == std::string_view::npos && sameName(parsed.name, key)) loc.key = i;
+        }
+    }
+    return loc;
+}
+
+// CRLF unless the file's first line end is a bare LF; a new file gets CRLF like Windows writes.
+std::string_view lineEndStyle(std::string_view content) {
+    std::size_t nl = content.find('\n');
+    if (nl == std::string_view::npos || (nl > 0 && content[nl - 1] == '\r')) return "\r\n";
+    return "\n";
+}
+
+std::optional<std::string> readWholeFile(const std::string& file) {
+    std::ifstream in(file, std::ios::binary);
+    if (!in) return std::nullopt;
+    std::ostringstream data;
+    data << in.rdbuf();
+    if (in.bad()) return std::nullopt;
+    return data.str();
+}
+
+// Decimal conversion as the Windows profile functions do it: wraps modulo 2^32.
+int parseProfileInteger(std::string_view text) {
+    std::size_t pos = text.find_first_not_of(" \t");  // blanks inside quotes
+    if (pos == std::string_view::npos) return 0;
+    bool negative = false;
+    if (pos < text.size() && (text[pos] == '+' || text[pos] == '-')) negative = text[pos++] == '-';
+    std::uint32_t result = 0;
+    for (; pos < text.size() && text[pos] >= '0' && text[pos] <= '9'; ++pos)
+        result = result * 10u + static_cast<std::uint32_t>(text[pos] - '0');
+    if (negative) result = 0u - result;
+    return static_cast<int>(result);
+}
+
+bool writeAll(int fd, std::string_view data) {
+    while (!data.empty()) {
+        ssize_t n = ::write(fd, data.data(), data.size());
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return false;
+        data.remove_prefix(static_cast<std::size_t>(n));
+    }
+    return true;
+}
+
+// The file a write must replace: the target of a symbolic link, so the link survives.
+std::string replacementTarget(const std::string& file) {
+    char* real = ::realpath(file.c_str(), nullptr);
+    if (real == nullptr) return file;
+    std::string resolved(real);
+    std::free(real);
+    return resolved;
+}
+
+// Permission bits for the replacement: the old file's, or the usual ones minus the umask.
+mode_t replacementMode(const std::string& file) {
+    struct stat st {};
+    if (::stat(file.c_str(), &st) == 0) return st.st_mode & 07777;
+    mode_t mask = ::umask(0);
+    ::umask(mask);
+    return 0666 & ~mask;
+}
+
+bool replaceAtomically(const std::string& file, std::string_view content) {
+    std::string target = replacementTarget(file);
+    std::string temp = target + ".XXXXXX";
+    int fd = ::mkstemp(temp.data());
+    if (fd < 0) return false;
+    bool ok =
+        ::fchmod(fd, replacementMode(target)) == 0 && writeAll(fd, content) && ::fsync(fd) == 0;
+    ok = (::close(fd) == 0) && ok;
+    ok = ok && ::rename(temp.c_str(), target.c_str()) == 0;
+    if (!ok) ::unlink(temp.c_str());
+    return ok;
+}
+
+}  // namespace
+
+bool lookupProfileValue(std::string_view content, std::string_view section, std::string_view key,
+                        std::string& value) {
+    std::vector<Line> lines = splitLines(content);
+    Location loc = locate(content, lines, section, key);
+    if (loc.key == std::string_view::npos) return false;
+    value = std::string(unquote(parseAt(content, lines[loc.key]).value));
+    return true;
+}
+
+std::string readProfileString(std::string_view section, std::string_view key, std::string_view def,
+                              const std::string& file, std::size_t bufferSize) {
+    std::string value;
+    std::optional<std::string> content = readWholeFile(file);
+    if (!content || !lookupProfileValue(*content, section, key, value)) {
+        // Windows strips trailing blanks from the default.
+        std::size_t last = def.find_last_not_of(' ');
+        value = std::string(def.substr(0, last == std::string_view::npos ? 0 : last + 1));
+    }
+    std::size_t limit = bufferSize == 0 ? 0 : bufferSize - 1;
+    if (value.size() > limit) value.resize(limit);
+    return value;
+}
+
+int readProfileInt(std::string_view section, std::string_view key, int def,
+                   const std::string& file) {
+    std::string text = readProfileString(section, key, "", file);
+    if (text.empty()) return def;
+    return parseProfileInteger(text);
+}
+
+std::string applyProfileWrite(std::string_view content, std::string_view section,
+                              std::string_view key, std::string_view value) {
+    std::vector<Line> lines = splitLines(content);
+    Location loc = locate(content, lines, section, key);
+    std::string_view eol = lineEndStyle(content);
+    std::string out(content);
+    if (loc.key != std::string_view::npos) {
+        const Line& line = lines[loc.key];
+        std::string keyLine = std::string(parseAt(content, line).name) + "=" + std::string(value);
+        return out.replace(line.begin, line.textEnd - line.begin, keyLine);
+    }
+    std::string keyLine = std::string(key) + "=" + std::string(value) + std::string(eol);
+    if (loc.section != std::string_view::npos) {
+        const Line& after =
+            lines[loc.lastKey != std::string_view::npos ? loc.lastKey : loc.section];
+        if (after.textEnd == after.end) keyLine.insert(0, eol);  // that line had no line end
+        return out.insert(after.end, keyLine);
+    }
+    if (!out.empty() && out.back() != '\n') out += eol;
+    return out + "[" + std::string(section) + "]" + std::string(eol) + keyLine;
+}
+
+bool writeProfileString(std::string_view section, std::string_view key, std::string_view value,
+                        const std::string& file) {
+    std::string content;
+    if (::access(file.c_str(), F_OK) == 0) {
+        std::optional<std::string> old = readWholeFile(file);
+        if (!old) return false;  // unreadable: rewriting it would lose its other keys
+        content = std::move(*old);
+    }
+    return replaceAtomically(file, applyProfileWrite(content, section, key, value));
+}
+
+}  // namespace platform

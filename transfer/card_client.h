@@ -1,0 +1,98 @@
+// HTTP conversation with the FlashAir card: download a file by path, upload a file through the
+// card's upload.cgi (a command naming directory and time, then a multipart POST). Blocking, one
+// libcurl easy handle per operation; failures are shown as messages 119, 120, 121.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <ctime>
+#include <functional>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+
+namespace core {
+class Prompts;
+}
+
+namespace transfer {
+
+inline constexpr std::size_t commandReplyLimit = 300;
+inline constexpr std::string_view boundary = "========================";  // 24 '='
+
+// Called while a transfer runs: bytes done and expected (0 when unknown). Lets a front end show
+// progress and keep its window painted.
+using ProgressHook = std::function<void(std::uint64_t done, std::uint64_t expected)>;
+
+class CardClient {
+public:
+    // `host` is a host name, name.local or an IP address, each with an optional ":port".
+    CardClient(core::Prompts& prompts, std::string host);
+
+    // GET http://host/<encodedPath> into `buffer`, at most buffer.size() bytes. Returns the bytes
+    // received, 0 after a failure (message 119 shown). The body of any reply counts as content;
+    // lastStatus() tells its HTTP status (0 when none arrived).
+    std::size_t downloadFile(std::string_view encodedPath, std::span<std::uint8_t> buffer);
+    int lastStatus() const { return lastStatus_; }
+
+    // GET of a command URL; the reply, at most 300 bytes; empty after a failure (119 shown).
+    std::string sendCommand(const std::string& url);
+    // The multipart POST to /upload.cgi; true when the HTTP layer reported no error.
+    bool postFile(std::string_view name, std::span<const std::uint8_t> data);
+    // Command (directory, time), then only on "SUCCESS" the POST. Messages 120 / 121.
+    bool uploadFile(const std::optional<std::string>& directory, std::string_view name,
+                    std::span<const std::uint8_t> data);
+
+    // Body bytes libcurl handed over during the last download, including any it delivered
+    // beyond the buffer before the transfer was stopped.
+    std::uint64_t lastPulled() const { return lastPulled_; }
+
+    void setProgressHook(ProgressHook hook) { progress_ = std::move(hook); }
+    // Give up connecting after `connectSeconds`, and a transfer that moves no byte for
+    // `stallSeconds` (defaults 10 and 20, so a vanished card never freezes the tool for long).
+    void setTimeouts(long connectSeconds, long stallSeconds) {
+        connectTimeout_ = connectSeconds;
+        stallTimeout_ = stallSeconds;
+    }
+    // The local time used for FTIME; tests set a fixed one.
+    void setClock(std::function<std::tm()> clock) { clock_ = std::move(clock); }
+
+    std::string baseUrl() const;    // "http://host/"
+    std::string uploadUrl() const;  // "http://host/upload.cgi"
+
+private:
+    core::Prompts& prompts_;
+    std::string host_;
+    int lastStatus_ = 0;
+    std::uint64_t lastPulled_ = 0;
+    long connectTimeout_ = 10;
+    long stallTimeout_ = 20;
+    std::string lastReply_;
+    ProgressHook progress_;
+    std::function<std::tm()> clock_;
+};
+
+// The command query for a directory (absent: the card's root) at local time `t`:
+// "?WRITEPROTECT=OFF&UPDIR=/<dir>&FTIME=0x<date><time>".
+std::string commandQuery(const std::optional<std::string>& directory, const std::tm& t);
+// FAT date and time words of a local time.
+std::uint16_t fatDate(const std::tm& t);
+std::uint16_t fatTime(const std::tm& t);
+// The whole multipart body of a POST of `data` under `name`.
+std::string postBody(std::string_view name, std::span<const std::uint8_t> data);
+inline constexpr std::string_view postContentType =
+    "Content-Type: multipart/form-data;boundary=========================";
+static_assert(postContentType.size() == 67 && postContentType.ends_with(boundary));
+
+// CP932 text as UTF-8 into `buffer` of `capacity` bytes (terminated). Returns the UTF-8 length
+// written; without a buffer, the UTF-8 size including the terminator. nullopt when the text is
+// not CP932 or does not fit: nothing past the capacity is ever written.
+std::optional<std::size_t> toUtf8(std::string_view ansi, char* buffer, std::size_t capacity);
+// CP932 text as UTF-8 with every byte written as %XX, terminated, into `buffer`. Returns the
+// UTF-8 length of the text; nullopt (buffer untouched but terminated when capacity > 0) when the
+// encoded text and its terminator do not fit or the text is not CP932.
+std::optional<std::size_t> percentEncodePath(std::string_view ansi, char* buffer,
+                                             std::size_t capacity);
+
+}  // namespace transfer

@@ -1,0 +1,128 @@
+// Direct execution: the robot runs a program placed as ADDON/TEMP.VX4 once the 16-byte command
+// record lands in ADDON/REMOTE.LOG, over USB (files on the mounted card) or through the card's
+// HTTP interface. Each file reaches the device before the next step starts.
+#include <vector>
+
+#include "core/choice_slot.h"
+#include "core/file_error.h"
+#include "core/messages.h"
+#include "core/random_editor.h"
+#include "platform/file_io.h"
+#include "platform/paths.h"
+#include "transfer/card_client.h"
+
+namespace core {
+namespace {
+
+constexpr std::string_view programCopyName = "ADDON/TEMP.VX4";
+constexpr std::string_view remoteLogPath = "ADDON/REMOTE.LOG";
+constexpr std::size_t cardPathCapacity = 256;
+
+void putWord(RemoteLogRecord& r, std::size_t at, std::uint16_t value) {
+    r[at] = static_cast<std::uint8_t>(value & 0xFF);
+    r[at + 1] = static_cast<std::uint8_t>(value >> 8);
+}
+
+OpenFileQuestion remoteLogQuestion(std::string initialName) {
+    return {std::string(remoteFilterDescription), std::string(remoteLogName), "LOG",
+            std::move(initialName)};
+}
+
+}  // namespace
+
+RemoteLogRecord buildRemoteLogRecord(int playerType, int remoteInterval) {
+    RemoteLogRecord r{};
+    r[0] = playerType == 0 || playerType == 3 ? 0xFE : 0xFF;
+    r[1] = 0xFF;
+    putWord(r, 2, 904);
+    putWord(r, 6, static_cast<std::uint16_t>(remoteInterval / 40));
+    putWord(r, 8, 5);
+    return r;
+}
+
+bool CRandomEditor::executeSelected() {
+    if (selectedIndex_ < 0 || selectedIndex_ >= itemCount()) return false;
+    const auto path = programPathOf(item(selectedIndex_));
+    if (settings_.connectType == 2) return executeOnCard(path);
+    if (settings_.connectType == 1) return executeOverUsb(path);
+    return false;
+}
+
+bool CRandomEditor::executeOnCard(const ProgramPath& programPath) {
+    std::vector<std::uint8_t> program;
+    if (!programPath.composed.empty() && programPath.composed.front() == '\\') {
+        std::vector<char> encoded(cardPathCapacity);
+        if (!transfer::percentEncodePath(std::string_view(programPath.composed).substr(1),
+                                         encoded.data(), encoded.size())) {
+            showMessage(prompts_, msgProgramReadFailed);
+            return false;
+        }
+        program.resize(programBufferSize);
+        auto& card = cardClient();
+        const auto n = card.downloadFile(encoded.data(), program);
+        // An error page from the card is not a program the robot should run.
+        if (n > 0 && card.lastStatus() != 200) {
+            showMessage(prompts_, msgProgramReadFailed);
+            return false;
+        }
+        program.resize(n);
+    } else {
+        auto read = programPath.native ? platform::readPrefix(*programPath.native, programBufferSize)
+                                       : std::nullopt;
+        if (!read) {
+            showMessage(prompts_, msgProgramReadFailed);
+            return false;
+        }
+        program = std::move(*read);
+    }
+    if (program.empty()) return false;
+    if (cardClient().uploadFile(std::string("ADDON"), "TEMP.VX4", program)) sendRemoteLogToCard();
+    return true;
+}
+
+bool CRandomEditor::sendRemoteLogToCard() {
+    const auto record = buildRemoteLogRecord(settings_.playerType, settings_.remoteInterval);
+    return cardClient().uploadFile(std::string("ADDON"), "ADDON\\REMOTE.LOG", record);
+}
+
+bool CRandomEditor::executeOverUsb(const ProgramPath& programPath) {
+    auto& remoteDir = settings_.remoteDir;
+    if (remoteDir.empty() || !platform::fileExists(remoteDir + std::string(remoteLogPath))) {
+        const auto chosen = prompts_.askOpenFile(remoteLogQuestion(std::string(remoteLogPath)));
+        if (!chosen) return false;
+        remoteDir = options_.remoteFolderOf(*chosen);
+    }
+    if (!programPath.native ||
+        !platform::copyFileDurably(*programPath.native, remoteDir + std::string(programCopyName))) {
+        showMessage(prompts_, msgDirectCopyFailed);
+        return false;
+    }
+    return writeRemoteLog();
+}
+
+bool CRandomEditor::writeRemoteLog() {
+    auto& remoteDir = settings_.remoteDir;
+    std::string target = remoteDir + std::string(remoteLogPath);
+    if (!platform::fileExists(target)) {
+        const auto chosen = prompts_.askOpenFile(remoteLogQuestion(std::string(remoteLogName)));
+        if (!chosen) return false;
+        if (!platform::fileExists(*chosen)) {
+            showMessage(prompts_, msgRemoteLogMissing);
+            return false;
+        }
+        remoteDir = options_.remoteFolderOf(*chosen);
+        target = *chosen;
+    }
+    const auto record = buildRemoteLogRecord(settings_.playerType, settings_.remoteInterval);
+    const auto result = platform::replaceFileContent(target, record);
+    if (result.status == platform::ReplaceResult::openFailed) {
+        showMessage(prompts_, msgRemoteWriteFailed);
+        return false;
+    }
+    if (result.status == platform::ReplaceResult::writeFailed)
+        throw FileError(target, platform::fileErrorCauseOf(result.error));
+    writeRemoteDir(settingsPath_, remoteDir);
+    return true;
+}
+
+}  // namespace core
