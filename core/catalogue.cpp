@@ -4,7 +4,7 @@
 
 #include <cstdint>
 #include <fstream>
-#include <iterator>
+#include <algorithm>
 #include <limits>
 #include <utility>
 
@@ -81,7 +81,8 @@ std::optional<RandomItem> parseCatalogueLine(std::string_view line) {
     while (item.labelCount < maxLabels) {
         const auto label = c.field();
         if (!label || label->empty()) break;
-        item.labels[static_cast<std::size_t>(item.labelCount++)] = std::string(*label);
+        item.labels.emplace_back(*label);
+        ++item.labelCount;
     }
     return item;
 }
@@ -100,10 +101,11 @@ std::string catalogueFileName(int programType) {
 }
 
 bool readCatalogueFile(const std::string& path, std::vector<RandomItem>& items) {
-    std::ifstream in(path, std::ios::binary);
+    std::ifstream in(path, std::ios::binary | std::ios::ate);
     if (!in) return false;
-    const std::string content{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-    if (in.bad()) return false;
+    std::string content(static_cast<std::size_t>(std::max<std::streamoff>(in.tellg(), 0)), '\0');
+    in.seekg(0);
+    if (!in.read(content.data(), static_cast<std::streamsize>(content.size()))) return false;
     std::string_view rest(content);
     bool header = true;
     while (!rest.empty()) {

@@ -1,7 +1,6 @@
 // The behaviour catalogue: one CSV line per editable place in the robot's programs.
 #pragma once
 
-#include <array>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -20,7 +19,7 @@ struct RandomItem {
     std::string fileName;         // CP932, relative to the program folder, '\' separators
     std::int32_t slotOffset = 0;
     std::int32_t labelCount = 0;  // 0..15
-    std::array<std::string, maxLabels> labels;
+    std::vector<std::string> labels;  // labelCount texts; label k is labels[k - 1]
 };
 
 // Parses one data line (no line end). nullopt when the line lacks a separator it needs.

@@ -1,0 +1,49 @@
+// Cost of reading and writing a choice slot on a local program file.
+#include <benchmark/benchmark.h>
+
+#include "core/random_editor.h"
+#include "support/fakes.h"
+#include "support/temp_dir.h"
+
+namespace {
+
+struct Session {
+    testing_support::TempDir dir;
+    testing_support::FakePrompts prompts;
+    testing_support::FakeWindow window;
+    std::unique_ptr<core::CRandomEditor> editor;
+
+    Session() {
+        std::string program(100000, ' ');
+        program.replace(50000, 30, R"(<mem_r size="4" adr="0x0084"/>)");
+        testing_support::writeFile(dir / "robot/STARTUP.XML", "<x/>");
+        testing_support::writeFile(dir / "robot/P.XML", program);
+        testing_support::writeFile(dir / "Random.csv", "h\r\n0,P,x,P.XML,4,50000,a,b,c,\r\n");
+        testing_support::writeFile(dir / "s.ini", "[DATA]\r\nPATH=" + dir / "robot" + "\r\n");
+        editor = std::make_unique<core::CRandomEditor>(
+            prompts, core::EditorOptions{dir / "s.ini", dir / "lock", dir.path(), {}});
+        editor->startUp(window);
+        window.select(0);
+        editor->selectEntry(window);
+    }
+};
+
+void readChoice(benchmark::State& state) {
+    Session s;
+    for (auto _ : state) benchmark::DoNotOptimize(s.editor->readChoice(0));
+}
+BENCHMARK(readChoice)->Unit(benchmark::kMicrosecond);
+
+void writeChoice(benchmark::State& state) {
+    Session s;
+    int choice = 0;
+    for (auto _ : state) {
+        if (!s.editor->writeChoice(choice)) state.SkipWithError("write failed");
+        choice = (choice + 1) % 4;
+    }
+}
+BENCHMARK(writeChoice)->Unit(benchmark::kMicrosecond);
+
+}  // namespace
+
+BENCHMARK_MAIN();

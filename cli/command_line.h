@@ -1,0 +1,36 @@
+// The command line of vkrandom-cli: what the user asked for, checked before the session starts,
+// so that a mistyped command never takes the instance lock or asks a question.
+#pragma once
+
+#include <deque>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "cli/terminal_prompts.h"
+
+namespace cli {
+
+struct Invocation {
+    enum class Kind { run, help, version };
+    Kind kind = Kind::run;
+    std::string settingsPath;  // empty: the GUI's location rule
+    std::string lockPath;      // empty: the per-user lock
+    std::deque<std::string> chosenFiles;
+    std::string command;
+    std::string name;             // NAME of show, get, set, exec
+    int choice = 0;               // CHOICE of set
+    bool settingsDialog = false;  // settings with options: run the dialog
+    SettingsAnswer settingsAnswer;
+};
+
+struct ParseResult {
+    Invocation invocation;
+    std::string error;  // non-empty: a usage error
+};
+
+ParseResult parseCommandLine(const std::vector<std::string>& args);
+
+std::string_view usageText();
+
+}  // namespace cli

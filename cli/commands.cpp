@@ -1,0 +1,105 @@
+#include "cli/commands.h"
+
+#include <optional>
+
+#include "core/file_error.h"
+#include "core/messages.h"
+#include "platform/encoding.h"
+
+namespace cli {
+namespace {
+
+// The random radio's caption in the main window.
+constexpr const char* randomLabel = "ランダム(標準)";
+
+std::string toTerminal(const std::string& cp932) {
+    return platform::cp932ToUtf8Lossy(cp932);
+}
+
+// Selects the list line of that name as a click would; false (reported) when none is listed.
+bool selectByName(Session& session, const std::string& utf8Name) {
+    std::optional<std::string> cp932 = platform::utf8ToCp932(utf8Name);
+    int line = cp932 ? session.window.findLine(*cp932) : -1;
+    if (line < 0) {
+        session.err << "vkrandom-cli: no listed entry is named \"" << utf8Name << "\"\n";
+        return false;
+    }
+    session.window.selectLine(line);
+    session.editor.selectEntry(session.window);
+    return true;
+}
+
+}  // namespace
+
+int listCommand(Session& session) {
+    for (const std::string& line : session.window.lines()) session.out << toTerminal(line) << '\n';
+    return exitDone;
+}
+
+int showCommand(Session& session, const std::string& name) {
+    if (!selectByName(session, name)) return exitFailed;
+    const TerminalWindow& window = session.window;
+    session.out << "file: " << toTerminal(window.text(core::idFileNameText)) << '\n';
+    session.out << "choice: " << window.checkedChoice() << '\n';
+    for (int j = 0; j < window.shownChoiceCount(); ++j) {
+        int radio = core::idRadioRandom + j;
+        session.out << (window.isChecked(radio) ? "[x] " : "[ ] ") << j << ' '
+                    << (j == 0 ? randomLabel : toTerminal(window.text(radio))) << '\n';
+    }
+    return exitDone;
+}
+
+int getCommand(Session& session, const std::string& name) {
+    if (!selectByName(session, name)) return exitFailed;
+    session.out << session.window.checkedChoice() << '\n';
+    return exitDone;
+}
+
+int setCommand(Session& session, const std::string& name, int choice) {
+    if (!selectByName(session, name)) return exitFailed;
+    TerminalWindow& window = session.window;
+    if (!window.isEnabled(core::idExportButton)) {
+        session.err << "vkrandom-cli: the slot of \"" << name
+                    << "\" cannot be read, so there is nothing to export\n";
+        return exitFailed;
+    }
+    if (choice >= window.shownChoiceCount()) {
+        session.err << "vkrandom-cli: \"" << name << "\" offers choices 0 to "
+                    << window.shownChoiceCount() - 1 << '\n';
+        return exitFailed;
+    }
+    window.clickChoice(choice);
+    std::size_t before = session.prompts.messages().size();
+    session.editor.exportChoice(window.checkedChoice());
+    return session.prompts.wasShown(core::msgExportSucceeded, before) ? exitDone : exitFailed;
+}
+
+// Every message execution shows is a failure; success is silent.
+int execCommand(Session& session, const std::string& name) {
+    TerminalPrompts& prompts = session.prompts;
+    std::size_t messagesBefore = prompts.messages().size();
+    int cancelledBefore = prompts.cancelledDialogs();
+    if (!selectByName(session, name)) return exitFailed;
+    core::runCommand(prompts, [&] { session.editor.executeSelected(); });
+    bool failed = prompts.messages().size() > messagesBefore || prompts.fileErrors() > 0 ||
+                  prompts.cancelledDialogs() > cancelledBefore;
+    return failed ? exitFailed : exitDone;
+}
+
+int printSettingsCommand(Session& session) {
+    const core::CRandomEditor& editor = session.editor;
+    session.out << "program type: " << editor.programType() << '\n'
+                << "connection type: " << editor.connectType() << '\n'
+                << "program folder: " << editor.programFolder() << '\n';
+    return exitDone;
+}
+
+int settingsDialogCommand(Session& session, const SettingsAnswer& answer) {
+    session.prompts.setSettingsAnswer(answer);
+    session.editor.applySettings(session.window);
+    if (answer.chooseFolder)
+        return session.prompts.folderChosen().value_or(false) ? exitDone : exitFailed;
+    return exitDone;
+}
+
+}  // namespace cli

@@ -1,0 +1,49 @@
+// vkrandom-cli: the editor session from a terminal, for scripts and machines without a display.
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "cli/command_line.h"
+#include "cli/commands.h"
+
+namespace {
+
+int dispatch(cli::Session& session, const cli::Invocation& invocation) {
+    const std::string& command = invocation.command;
+    if (command == "list") return cli::listCommand(session);
+    if (command == "show") return cli::showCommand(session, invocation.name);
+    if (command == "get") return cli::getCommand(session, invocation.name);
+    if (command == "set") return cli::setCommand(session, invocation.name, invocation.choice);
+    if (command == "exec") return cli::execCommand(session, invocation.name);
+    if (invocation.settingsDialog)
+        return cli::settingsDialogCommand(session, invocation.settingsAnswer);
+    return cli::printSettingsCommand(session);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const cli::ParseResult parsed =
+        cli::parseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
+    if (!parsed.error.empty()) {
+        std::cerr << "vkrandom-cli: " << parsed.error << "\nTry 'vkrandom-cli --help'.\n";
+        return cli::exitUsage;
+    }
+    const cli::Invocation& invocation = parsed.invocation;
+    if (invocation.kind == cli::Invocation::Kind::help) {
+        std::cout << cli::usageText();
+        return cli::exitDone;
+    }
+    if (invocation.kind == cli::Invocation::Kind::version) {
+        std::cout << VKRANDOM_VERSION << '\n';
+        return cli::exitDone;
+    }
+
+    core::EditorOptions options;
+    options.settingsPath = invocation.settingsPath;
+    options.lockPath = invocation.lockPath;
+    cli::Session session(options, invocation.chosenFiles, std::cout, std::cerr);
+    // Start-up as the window's initialisation runs it; a second instance stops here.
+    if (!session.editor.startUp(session.window)) return cli::exitRefused;
+    return dispatch(session, invocation);
+}
