@@ -72,14 +72,10 @@ bool copyContent(int from, int to) {
 
 std::optional<std::vector<std::uint8_t>> readAt(const std::string& path, std::uint64_t offset,
                                                 std::size_t count) {
+    // No size query: a choice read is one open, one pread and one close. Callers ask for at
+    // most a program buffer's worth.
     Fd fd(openRetrying(path.c_str(), O_RDONLY | O_CLOEXEC));
-    struct stat st {};
-    if (!fd.valid() || ::fstat(fd.get(), &st) != 0) return std::nullopt;
-    // Sized by the file, not by `count`, so "read everything" callers may pass a large count.
-    auto size = static_cast<std::uint64_t>(st.st_size);
-    if (S_ISREG(st.st_mode))
-        count = static_cast<std::size_t>(
-            std::min<std::uint64_t>(count, size > offset ? size - offset : 0));
+    if (!fd.valid()) return std::nullopt;
     std::vector<std::uint8_t> data(count);
     std::size_t got = 0;
     while (got < count) {
