@@ -37,7 +37,8 @@ struct Sink {
     bool discard = false;  // drain only: accept and drop every byte
     std::size_t received = 0;
     std::uint64_t pulled = 0;
-    bool stopped = false;  // the transfer was ended by us, not by a fault
+
+    bool full() const { return !discard && received == buffer.size(); }
 };
 
 std::size_t onBody(char* data, std::size_t size, std::size_t count, void* user) {
@@ -49,7 +50,6 @@ std::size_t onBody(char* data, std::size_t size, std::size_t count, void* user) 
     if (taken > 0) std::memcpy(sink.buffer.data() + sink.received, data, taken);
     sink.received += taken;
     // A short count makes curl stop with CURLE_WRITE_ERROR, which perform() forgives.
-    if (taken < bytes) sink.stopped = true;
     return taken;
 }
 
@@ -68,12 +68,7 @@ int onProgress(void* user, curl_off_t downTotal, curl_off_t downNow, curl_off_t 
         (*state.hook)(static_cast<std::uint64_t>(done), static_cast<std::uint64_t>(expected));
     }
     // A full buffer ends the transfer now rather than at the next socket read.
-    Sink& sink = *state.sink;
-    if (!sink.discard && sink.received > 0 && sink.received == sink.buffer.size()) {
-        sink.stopped = true;
-        return 1;
-    }
-    return 0;
+    return state.sink->received > 0 && state.sink->full() ? 1 : 0;
 }
 
 // One easy handle with the options every request to the card shares. The first failing
@@ -125,16 +120,17 @@ public:
         set(CURLOPT_HTTPHEADER, headers_.get());
     }
 
-    // True when the transfer ended without a fault (our own stop included).
+    // True when the transfer ended without a fault; our own stop at a full buffer is none.
     bool perform() {
         if (code_ == CURLE_OK) code_ = curl_easy_perform(handle_.get());
         const bool ownStop = code_ == CURLE_WRITE_ERROR || code_ == CURLE_ABORTED_BY_CALLBACK;
-        return code_ == CURLE_OK || (ownStop && sink_.stopped);
+        return code_ == CURLE_OK || (ownStop && sink_.full());
     }
 
     int status() const {
         long status = 0;
-        if (!handle_ || curl_easy_getinfo(handle_.get(), CURLINFO_RESPONSE_CODE, &status) != CURLE_OK)
+        if (!handle_ ||
+            curl_easy_getinfo(handle_.get(), CURLINFO_RESPONSE_CODE, &status) != CURLE_OK)
             return 0;
         return static_cast<int>(status);
     }
@@ -171,18 +167,22 @@ std::tm localNow() {
 CardClient::CardClient(core::Prompts& prompts, std::string host)
     : prompts_(prompts), host_(std::move(host)) {}
 
-std::string CardClient::baseUrl() const { return "http://" + host_ + "/"; }
-std::string CardClient::uploadUrl() const { return "http://" + host_ + "/upload.cgi"; }
+std::string CardClient::baseUrl() const {
+    return "http://" + host_ + "/";
+}
+std::string CardClient::uploadUrl() const {
+    return "http://" + host_ + "/upload.cgi";
+}
 
-std::size_t CardClient::downloadFile(std::string_view encodedPath,
-                                     std::span<std::uint8_t> buffer) {
+std::size_t CardClient::downloadFile(std::string_view encodedPath, std::span<std::uint8_t> buffer) {
     Sink sink{buffer};
     Request request(baseUrl() + std::string(encodedPath), sink, progress_, false, connectTimeout_,
                     stallTimeout_);
     request.set(CURLOPT_HTTPGET, 1L);
     request.setHeaders({"Pragma: no-cache", "Cache-Control: no-cache"});
     // Small reads for small counts: a choice read then pulls little more than it keeps.
-    request.set(CURLOPT_BUFFERSIZE, std::clamp<long>(static_cast<long>(buffer.size()), 1024, 16384));
+    request.set(CURLOPT_BUFFERSIZE,
+                std::clamp<long>(static_cast<long>(buffer.size()), 1024, 16384));
     const bool ok = request.perform();
     lastStatus_ = request.status();
     lastPulled_ = sink.pulled;
@@ -256,7 +256,16 @@ std::uint16_t fatTime(const std::tm& t) {
 
 std::string commandQuery(const std::optional<std::string>& directory, const std::tm& t) {
     std::string query = "?WRITEPROTECT=OFF&UPDIR=/";
-    if (directory) query += *directory;
+    // The directory goes as it is, raw UTF-8 included; only the bytes a URL cannot carry
+    // literally (curl refuses blanks and control bytes, and '#' would end the query) are escaped.
+    for (const unsigned char byte : directory.value_or("")) {
+        char escaped[4];
+        std::snprintf(escaped, sizeof escaped, "%%%02X", unsigned{byte});
+        if (byte <= 0x20 || byte == 0x7F || byte == '#')
+            query += escaped;
+        else
+            query += static_cast<char>(byte);
+    }
     char time[24];
     std::snprintf(time, sizeof time, "&FTIME=0x%04X%04X", unsigned{fatDate(t)},
                   unsigned{fatTime(t)});

@@ -31,8 +31,9 @@ public:
         char dirTemplate[] = "/tmp/vkrandom-card-XXXXXX";
         if (!mkdtemp(dirTemplate)) throw std::runtime_error("mkdtemp failed");
         logDir_ = dirTemplate;
-        std::vector<std::string> args = {executable().string(), "--root", rootDir.string(),
-                                         "--port", "0", "--log", logPath().string()};
+        std::vector<std::string> args = {
+            executable().string(), "--root", rootDir.string(), "--port", "0", "--log",
+            logPath().string()};
         args.insert(args.end(), faultOptions.begin(), faultOptions.end());
         try {
             start(args);

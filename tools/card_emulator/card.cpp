@@ -1,0 +1,175 @@
+// The card behind the emulator's socket: files below the root folder found as FAT finds them
+// (any letter case, '/' or '\' between levels), and upload.cgi with its command and its POST.
+#include <fcntl.h>
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <cctype>
+#include <ctime>
+#include <fstream>
+#include <iterator>
+#include <system_error>
+
+#include "emulator.h"
+
+namespace emulator {
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string lower(std::string_view text) {
+    std::string out(text);
+    for (char& c : out) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return out;
+}
+
+// The levels of a card path; nullopt when one of them would climb out of the root.
+std::optional<std::vector<std::string>> components(std::string_view path) {
+    std::vector<std::string> parts;
+    std::string part;
+    for (std::size_t i = 0; i <= path.size(); ++i) {
+        if (i < path.size() && path[i] != '/' && path[i] != '\\') {
+            part += path[i];
+            continue;
+        }
+        if (part == "..") return std::nullopt;
+        if (!part.empty() && part != ".") parts.push_back(part);
+        part.clear();
+    }
+    return parts;
+}
+
+// `name` inside `dir`: the exact name, else the first entry that differs only in letter case.
+std::optional<fs::path> findEntry(const fs::path& dir, const std::string& name) {
+    std::error_code error;
+    if (fs::exists(fs::symlink_status(dir / name, error))) return dir / name;
+    const std::string wanted = lower(name);
+    for (const auto& entry : fs::directory_iterator(dir, error))
+        if (lower(entry.path().filename().string()) == wanted) return entry.path();
+    return std::nullopt;
+}
+
+std::optional<fs::path> resolve(const fs::path& root, std::string_view cardPath) {
+    const auto parts = components(cardPath);
+    if (!parts) return std::nullopt;
+    fs::path at = root;
+    for (const std::string& part : *parts) {
+        std::error_code error;
+        if (!fs::is_directory(at, error)) return std::nullopt;
+        const auto next = findEntry(at, part);
+        if (!next) return std::nullopt;
+        at = *next;
+    }
+    return at;
+}
+
+Response page(int status, std::string_view text) {
+    const std::string t(text);
+    return {status, "text/html",
+            "<html><head><title>" + t + "</title></head><body><h1>" + t + "</h1></body></html>\n",
+            std::nullopt};
+}
+
+std::optional<std::string> queryValue(std::string_view query, std::string_view key) {
+    while (!query.empty()) {
+        const std::size_t end = query.find('&');
+        const std::string_view pair = query.substr(0, end);
+        const std::size_t equals = pair.find('=');
+        if (pair.substr(0, equals) == key)
+            return percentDecode(equals == std::string_view::npos ? "" : pair.substr(equals + 1));
+        if (end == std::string_view::npos) break;
+        query.remove_prefix(end + 1);
+    }
+    return std::nullopt;
+}
+
+// FTIME is the FAT date word followed by the FAT time word, local time.
+void setFileTime(const fs::path& file, std::uint32_t fatStamp) {
+    const unsigned date = fatStamp >> 16, time = fatStamp & 0xFFFF;
+    std::tm t{};
+    t.tm_year = static_cast<int>((date >> 9) + 80);
+    t.tm_mon = static_cast<int>(((date >> 5) & 15) - 1);
+    t.tm_mday = static_cast<int>(date & 31);
+    t.tm_hour = static_cast<int>(time >> 11);
+    t.tm_min = static_cast<int>((time >> 5) & 63);
+    t.tm_sec = static_cast<int>((time & 31) * 2);
+    t.tm_isdst = -1;
+    const timespec stamp{std::mktime(&t), 0};
+    const timespec times[2] = {stamp, stamp};
+    utimensat(AT_FDCWD, file.c_str(), times, 0);
+}
+
+std::string boundaryOf(const std::string& contentType) {
+    const std::size_t at = contentType.find("boundary=");
+    if (at == std::string::npos) return {};
+    std::string value = contentType.substr(at + 9, contentType.find(';', at) - at - 9);
+    if (value.size() >= 2 && value.front() == '"' && value.back() == '"')
+        value = value.substr(1, value.size() - 2);
+    return value;
+}
+
+}  // namespace
+
+Card::Card(fs::path root, Faults faults) : root_(std::move(root)), faults_(std::move(faults)) {}
+
+Response Card::handle(const Request& request) {
+    if (!request.complete) return page(400, "Bad Request");
+    const std::size_t question = request.target.find('?');
+    const std::string path = percentDecode(std::string_view(request.target).substr(0, question));
+    const std::string_view query =
+        question == std::string::npos ? "" : std::string_view(request.target).substr(question + 1);
+    const bool uploadCgi = lower(path) == "/upload.cgi";
+    if (request.method == "GET" && uploadCgi) return command(query);
+    if (request.method == "GET") return download(path);
+    if (request.method == "POST" && uploadCgi) return upload(request);
+    return page(405, "Method Not Allowed");
+}
+
+Response Card::command(std::string_view query) {
+    const auto dir = queryValue(query, "UPDIR");
+    if (dir && !components(*dir)) return {200, "text/plain", "ERROR", std::nullopt};
+    if (dir) upDir_ = *dir;
+    if (const auto stamp = queryValue(query, "FTIME"); stamp && lower(*stamp).starts_with("0x"))
+        fileTime_ = static_cast<std::uint32_t>(std::strtoul(stamp->c_str() + 2, nullptr, 16));
+    return {200, "text/plain", faults_.commandReply.value_or("SUCCESS"), std::nullopt};
+}
+
+Response Card::download(std::string_view path) const {
+    const auto file = resolve(root_, path);
+    std::error_code error;
+    if (!file || !fs::is_regular_file(*file, error)) return page(404, "404 Not Found");
+    std::ifstream in(*file, std::ios::binary);
+    std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    if (!in.eof() && in.fail()) return page(500, "Read Error");
+    return {200, "application/octet-stream", std::move(bytes), faults_.truncate};
+}
+
+Response Card::upload(const Request& request) {
+    if (faults_.postStatus != 200) return page(faults_.postStatus, "Error");
+    const std::string boundary = boundaryOf(request.header("Content-Type"));
+    const std::string& body = request.body;
+    const std::size_t nameStart = body.find("filename=\"");
+    if (boundary.empty() || nameStart == std::string::npos) return page(400, "Bad Request");
+    const std::size_t nameEnd = body.find('"', nameStart + 10);
+    const std::size_t dataStart = body.find("\r\n\r\n", nameEnd);
+    const std::size_t dataEnd = body.rfind("\r\n--" + boundary);
+    if (nameEnd == std::string::npos || dataStart == std::string::npos ||
+        dataEnd == std::string::npos || dataEnd < dataStart + 4)
+        return page(400, "Bad Request");
+    // A name such as ADDON\REMOTE.LOG lands as REMOTE.LOG in the command's directory.
+    std::string name = body.substr(nameStart + 10, nameEnd - nameStart - 10);
+    name = name.substr(name.find_last_of("/\\") + 1);
+    const auto dir = resolve(root_, upDir_);
+    std::error_code error;
+    if (name.empty() || name == "." || name == ".." || !dir || !fs::is_directory(*dir, error))
+        return page(404, "Directory Not Found");
+    const fs::path target = findEntry(*dir, name).value_or(*dir / name);
+    std::ofstream out(target, std::ios::binary | std::ios::trunc);
+    out.write(body.data() + dataStart + 4, static_cast<std::streamsize>(dataEnd - dataStart - 4));
+    out.close();
+    if (!out) return page(500, "Write Error");
+    if (fileTime_) setFileTime(target, *fileTime_);
+    return page(200, "Success");
+}
+
+}  // namespace emulator
