@@ -1,0 +1,16 @@
+#include "app/dialog_runner.h"
+
+#include <QDialog>
+
+namespace app {
+
+int DialogRunner::run(QDialog& dialog) {
+    return dialog.exec();
+}
+
+DialogRunner& DialogRunner::modal() {
+    static DialogRunner runner;
+    return runner;
+}
+
+}  // namespace app

@@ -1,0 +1,7 @@
+// vkrandom: the desktop program.
+#include "app/vkrandom_app.h"
+
+int main(int argc, char** argv) {
+    app::CVKRandomApp application(argc, argv);
+    return application.run();
+}

@@ -1,0 +1,52 @@
+#include "app/vkrandom_app.h"
+
+#include <QCommandLineParser>
+#include <QFile>
+#include <QLibraryInfo>
+#include <QTranslator>
+
+#include "app/about_dlg.h"
+#include "app/dialog_units.h"
+#include "app/vkrandom_dlg.h"
+
+namespace app {
+
+CVKRandomApp::CVKRandomApp(int& argc, char** argv) : application_(argc, argv) {
+    setUpApplication(application_);
+}
+
+int CVKRandomApp::run() {
+    CVKRandomDlg window(parseOptions(QCoreApplication::arguments()));
+    window.exec();
+    return 0;
+}
+
+void setUpApplication(QApplication& application) {
+    QCoreApplication::setApplicationVersion(QStringLiteral(VKRANDOM_VERSION));
+    QGuiApplication::setDesktopFileName(QStringLiteral("vkrandom"));
+    QApplication::setWindowIcon(programIcon());
+    QApplication::setFont(uiFont());
+    // The interface is Japanese whatever the locale, so Qt's own buttons and dialogs are too.
+    auto* qtTexts = new QTranslator(&application);
+    if (qtTexts->load(QStringLiteral("qtbase_ja"),
+                      QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QCoreApplication::installTranslator(qtTexts);
+}
+
+core::EditorOptions parseOptions(const QStringList& arguments) {
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral("Veskのプログラムの動作を編集するプログラム"));
+    const QCommandLineOption settings(QStringLiteral("settings"),
+                                      QStringLiteral("設定ファイル (VKRandom.ini) の場所"),
+                                      QStringLiteral("FILE"));
+    parser.addOption(settings);
+    parser.addHelpOption();
+    parser.addVersionOption();
+    parser.process(arguments);  // prints and exits on --help, --version and errors
+    core::EditorOptions options;
+    if (parser.isSet(settings))
+        options.settingsPath = QFile::encodeName(parser.value(settings)).toStdString();
+    return options;
+}
+
+}  // namespace app

@@ -1,0 +1,12 @@
+#include "gui_test.h"
+
+#include <QApplication>
+#include <QTest>
+
+#include "app/vkrandom_app.h"
+
+void GuiTest::initTestCase() {
+    app::setUpApplication(*qApp);
+}
+
+QTEST_MAIN(GuiTest)
