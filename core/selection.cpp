@@ -34,36 +34,43 @@ std::optional<std::pair<std::optional<std::string>, std::string>> cardUploadTarg
     return std::pair{std::optional<std::string>{dir}, utf8.substr(cut + 1)};
 }
 
+// Choices the window can show: a 15th label has no radio button, so it is never offered.
+int offeredChoices(const RandomItem& e) { return std::min(e.labelCount, maxShownChoices); }
+
+// Only a slot that lies in the part of a program a write handles is editable.
+bool slotInRange(const RandomItem& e) {
+    return e.slotOffset >= 0 && static_cast<std::size_t>(e.slotOffset) < programBufferSize;
+}
+
 }  // namespace
 
 int CRandomEditor::readChoice(int index) {
     if (index < 0 || index >= itemCount()) return -1;
     const auto& e = item(index);
-    if (e.slotOffset < 0) return -1;
+    if (!slotInRange(e)) return -1;
     if (usesCard()) return readChoiceFromCard(e);
     const auto path = programPathOf(e).native;
     if (!path) return -1;
     const auto window = platform::readAt(*path, static_cast<std::uint64_t>(e.slotOffset),
                                          slotWindowSize);
-    return window ? decodeChoice(*window, e.labelCount) : -1;
+    return window ? decodeChoice(*window, offeredChoices(e)) : -1;
 }
 
 int CRandomEditor::readChoiceFromCard(const RandomItem& e) {
-    // Only a slot that a write could reach is worth downloading the file up to.
-    if (static_cast<std::size_t>(e.slotOffset) >= programBufferSize) return -1;
     const std::size_t count = static_cast<std::size_t>(e.slotOffset) + slotWindowSize;
     const auto path = encodedCardPath(e.fileName, count);
     if (!path) return -1;
     std::vector<std::uint8_t> buffer(count);
     const auto n = cardClient().downloadFile(*path, buffer);
     if (n <= static_cast<std::size_t>(e.slotOffset)) return -1;
-    return decodeChoice(std::span(buffer).subspan(e.slotOffset, n - e.slotOffset), e.labelCount);
+    return decodeChoice(std::span(buffer).subspan(e.slotOffset, n - e.slotOffset),
+                        offeredChoices(e));
 }
 
 bool CRandomEditor::writeChoice(int choice) {
     if (selectedIndex_ < 0 || selectedIndex_ >= itemCount()) return false;
     const auto& e = item(selectedIndex_);
-    if (choice < 0 || choice > e.labelCount || e.slotOffset < 0) return false;
+    if (choice < 0 || choice > offeredChoices(e) || !slotInRange(e)) return false;
     if (usesCard()) return writeChoiceToCard(e, choice);
     const auto path = programPathOf(e).native;
     if (!path) return false;

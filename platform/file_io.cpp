@@ -74,7 +74,9 @@ std::optional<std::vector<std::uint8_t>> readAt(const std::string& path, std::ui
                                                 std::size_t count) {
     // No size query: a choice read is one open, one pread and one close. Callers ask for at
     // most a program buffer's worth.
-    Fd fd(openRetrying(path.c_str(), O_RDONLY | O_CLOEXEC));
+    // O_NONBLOCK: a FIFO in the program's place must fail, not hang the window (pread on it
+    // fails); on regular files it changes nothing.
+    Fd fd(openRetrying(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
     if (!fd.valid()) return std::nullopt;
     std::vector<std::uint8_t> data(count);
     std::size_t got = 0;
@@ -111,9 +113,11 @@ bool patchInPlace(const std::string& path, std::uint64_t offset, std::span<const
 }
 
 bool copyFileDurably(const std::string& from, const std::string& to) {
-    Fd source(openRetrying(from.c_str(), O_RDONLY | O_CLOEXEC));
-    if (!source.valid()) return false;
-    Fd dest(openRetrying(to.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644));
+    // Non-blocking opens and a regular source only: a FIFO at either end must not hang.
+    Fd source(openRetrying(from.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+    struct stat st {};
+    if (!source.valid() || ::fstat(source.get(), &st) != 0 || !S_ISREG(st.st_mode)) return false;
+    Fd dest(openRetrying(to.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NONBLOCK | O_CLOEXEC, 0644));
     if (!dest.valid()) return false;
     if (!copyContent(source.get(), dest.get())) return false;
     bool synced = ::fsync(dest.get()) == 0;
@@ -138,7 +142,7 @@ FileErrorCause fileErrorCauseOf(int errnoValue) {
 }
 
 ReplaceResult replaceFileContent(const std::string& path, std::span<const std::uint8_t> data) {
-    Fd fd(openRetrying(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644));
+    Fd fd(openRetrying(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NONBLOCK | O_CLOEXEC, 0644));
     if (!fd.valid()) return {ReplaceResult::openFailed, errno};
     if (!writeFully(fd.get(), data.data(), data.size()) || ::fsync(fd.get()) != 0)
         return {ReplaceResult::writeFailed, errno};

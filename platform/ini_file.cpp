@@ -2,6 +2,7 @@
 // their own line ends, so a write changes or inserts exactly one line and leaves the rest alone.
 #include "platform/ini_file.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -117,12 +118,8 @@ Location locate(std::string_view content, const std::vector<Line>& lines, std::s
     return loc;
 }
 
-// CRLF unless the file's first line end is a bare LF; a new file gets CRLF like Windows writes.
-std::string_view lineEndStyle(std::string_view content) {
-    std::size_t nl = content.find('\n');
-    if (nl == std::string_view::npos || (nl > 0 && content[nl - 1] == '\r')) return "\r\n";
-    return "\n";
-}
+// Lines the write adds end in CR LF, as Windows writes them; existing lines keep their own.
+constexpr std::string_view addedLineEnd = "\r\n";
 
 std::optional<std::string> readWholeFile(const std::string& file) {
     std::ifstream in(file, std::ios::binary);
@@ -174,10 +171,21 @@ mode_t replacementMode(const std::string& file) {
     return 0666 & ~mask;
 }
 
+// For a settings file in a folder the user may not write (installed beside the program): the
+// file itself is the only thing that can change. A crash mid-write could cut it; a refusal here
+// would lose every setting instead.
+bool rewriteInPlace(const std::string& target, std::string_view content) {
+    int fd = ::open(target.c_str(), O_WRONLY | O_TRUNC | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) return false;
+    bool ok = writeAll(fd, content) && ::fsync(fd) == 0;
+    return (::close(fd) == 0) && ok;
+}
+
 bool replaceAtomically(const std::string& file, std::string_view content) {
     std::string target = replacementTarget(file);
     std::string temp = target + ".XXXXXX";
     int fd = ::mkstemp(temp.data());
+    if (fd < 0 && (errno == EACCES || errno == EPERM)) return rewriteInPlace(target, content);
     if (fd < 0) return false;
     bool ok =
         ::fchmod(fd, replacementMode(target)) == 0 && writeAll(fd, content) && ::fsync(fd) == 0;
@@ -223,7 +231,7 @@ std::string applyProfileWrite(std::string_view content, std::string_view section
                               std::string_view key, std::string_view value) {
     std::vector<Line> lines = splitLines(content);
     Location loc = locate(content, lines, section, key);
-    std::string_view eol = lineEndStyle(content);
+    const std::string_view eol = addedLineEnd;
     std::string out(content);
     if (loc.key != std::string_view::npos) {
         const Line& line = lines[loc.key];
@@ -243,6 +251,9 @@ std::string applyProfileWrite(std::string_view content, std::string_view section
 
 bool writeProfileString(std::string_view section, std::string_view key, std::string_view value,
                         const std::string& file) {
+    // A line break inside a name or value would smuggle extra lines into the file.
+    for (std::string_view text : {section, key, value})
+        if (text.find_first_of("\r\n") != std::string_view::npos) return false;
     std::string content;
     if (::access(file.c_str(), F_OK) == 0) {
         std::optional<std::string> old = readWholeFile(file);

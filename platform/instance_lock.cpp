@@ -13,7 +13,13 @@
 namespace platform {
 
 std::unique_ptr<InstanceLock> InstanceLock::tryAcquire(const std::string& lockPath) {
-    int fd = ::open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    int fd = ::open(lockPath.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600);
+    // In a shared /tmp another user could plant the file and hold it: only our own file counts.
+    struct stat st {};
+    if (fd >= 0 && (::fstat(fd, &st) != 0 || st.st_uid != ::geteuid())) {
+        ::close(fd);
+        fd = -1;
+    }
     if (fd < 0) return std::unique_ptr<InstanceLock>(new InstanceLock(-1));
     int rc;
     do {

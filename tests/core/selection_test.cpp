@@ -170,6 +170,25 @@ TEST_F(Selection, UnsafeEntriesAndUnwritableFilesNeverChangeAnything) {
     EXPECT_EQ(readFile(dir / "outside.XML"), random4 + "tail");
     EXPECT_EQ(readFile(robot() + "/P.XML"), random4);
 
+    // Slots the window cannot offer or a write cannot reach, and a FIFO that would block a read.
+    std::string fifteen;
+    for (int i = 1; i <= 15; ++i) fifteen += "L" + std::to_string(i) + ",";
+    writeFile(robot() + "/F.XML", constantSlot(14));
+    writeFile(robot() + "/FAR.XML", std::string(150000, ' '));
+    ASSERT_EQ(::mkfifo((robot() + "/PIPE.XML").c_str(), 0644), 0);
+    catalogue("0,fifteen,x,F.XML,4,0," + fifteen + "\r\n0,far,x,FAR.XML,4,140000,a,\r\n"
+              "0,pipe,x,PIPE.XML,4,0,a,\r\n0,ro,x,RO.XML,4,0,a,\r\n");
+    editor.reset();
+    start();
+    for (const char* name : {"fifteen", "far", "pipe"}) {
+        select(name);
+        EXPECT_EQ(window.checkedChoice(), -1) << name;
+        EXPECT_FALSE(window.isEnabled(core::idExportButton)) << name;
+    }
+    select("fifteen");
+    EXPECT_FALSE(editor->writeChoice(15));
+    EXPECT_EQ(readFile(robot() + "/F.XML"), constantSlot(14));
+
     // A file that cannot be opened for writing: 112, never 113.
     std::filesystem::create_symlink("/proc/version", robot() + "/RO.XML");
     select("ro");

@@ -150,9 +150,24 @@ TEST_F(SessionFixture, SettingsDialogStoresAndReloadsAsConfirmed) {
 }
 
 TEST(Messages, TextsInsertsAndTrimming) {
-    EXPECT_EQ(core::messageText(113), "Veskプログラムの書出しに成功しました");
-    EXPECT_EQ(core::messageText(112), "Veskプログラムの書出しに失敗しました");
-    EXPECT_EQ(core::messageText(120), "Flash Airと接続できません。\nWi-Fi設定を確認してください。");
+    // The texts users know, each typed out again here so a slip in either copy shows.
+    const std::vector<std::pair<int, std::string>> expected{
+        {101, "バージョン情報 VKRandom(&A)..."},
+        {102, "データファイルの読み込みに失敗しました"},
+        {106, "本プログラムは既に起動されています。"},
+        {108, "リモートファイルの書込みに失敗しました。\nVeskとUSB接続されている事を確認してください。"},
+        {112, "Veskプログラムの書出しに失敗しました"},
+        {113, "Veskプログラムの書出しに成功しました"},
+        {116, "REMOTE.LOGファイルが見つかりません。\nこのファイルをVeskSDカードのADDONフォルダーにコピーしておいてください。"},
+        {117, "直接実行プログラムのコピーに失敗しました。\nプログラムを直接実行するにはVeskとパソコンがUSBで接続されていなければいけません。\nまたVeskの本体では直接命令用の初期化プログラムが動いていなければなりません。"},
+        {119, "FlashAirとの通信に失敗しました[%1]"},
+        {120, "Flash Airと接続できません。\nWi-Fi設定を確認してください。"},
+        {121, "Flash Airへのアップロードに失敗しました。"},
+        {122, "Veskプログラムの読み込みに失敗しました。"},
+        {131, "プログラムフォルダーを設定するためVeskの起動プログラムを指定してください。\n直接SDカードのプログラムを変更しない場合はPCのディスクにある起動プログラムを指定してください。\nFlashAirでリモート接続する場合は起動プログラムを指定しないで設定機能で接続インターフェイスをFlashAirに設定してください。"},
+        {139, "設定ボタンで接続タイプやデータフォルダーを指定してください。"},
+    };
+    for (const auto& [id, text] : expected) EXPECT_EQ(core::messageText(id), text) << id;
     EXPECT_EQ(core::messageText(999), "");
     auto lines = [](int id) { return 1 + std::count(core::messageText(id).begin(), core::messageText(id).end(), '\n'); };
     for (int id : {117, 131}) EXPECT_EQ(lines(id), 3) << id;

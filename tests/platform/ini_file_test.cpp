@@ -107,14 +107,14 @@ TEST_F(IniFile, WriteChangesExactlyOneLine) {
 
 TEST_F(IniFile, NewKeyGoesAfterTheSectionsLastKey) {
     EXPECT_EQ(applyProfileWrite("[DATA]\nPATH=a\n\n; note\n[REMOTE]\n", "data", "VERSION", "2"),
-              "[DATA]\nPATH=a\nVERSION=2\n\n; note\n[REMOTE]\n");
+              "[DATA]\nPATH=a\nVERSION=2\r\n\n; note\n[REMOTE]\n");
     EXPECT_EQ(applyProfileWrite("[DATA]\r\n\r\n[R]\r\n", "DATA", "K", "v"),
               "[DATA]\r\nK=v\r\n\r\n[R]\r\n");
     EXPECT_EQ(applyProfileWrite("[DATA]\r\nPATH=a", "DATA", "K", "v"),
               "[DATA]\r\nPATH=a\r\nK=v\r\n");
     // A duplicate section: the first one is the one written.
     EXPECT_EQ(applyProfileWrite("[D]\nA=1\n[D]\nK=old\n", "D", "K", "new"),
-              "[D]\nA=1\nK=new\n[D]\nK=old\n");
+              "[D]\nA=1\nK=new\r\n[D]\nK=old\n");
 }
 
 TEST_F(IniFile, NewSectionIsAppendedAndFirstWriteCreatesTheFile) {
@@ -122,8 +122,12 @@ TEST_F(IniFile, NewSectionIsAppendedAndFirstWriteCreatesTheFile) {
               "[DATA]\r\nPATH=a\r\n[REMOTE]\r\nREMOTE_DIR=/media/c/\r\n");
     EXPECT_EQ(applyProfileWrite("[DATA]\r\nPATH=a", "R", "K", "v"),
               "[DATA]\r\nPATH=a\r\n[R]\r\nK=v\r\n");
-    EXPECT_EQ(applyProfileWrite("[DATA]\nPATH=a\n", "R", "K", "v"), "[DATA]\nPATH=a\n[R]\nK=v\n");
+    // Added lines end in CR LF whatever the file uses; its own lines keep theirs.
+    EXPECT_EQ(applyProfileWrite("[DATA]\nPATH=a\n", "R", "K", "v"), "[DATA]\nPATH=a\n[R]\r\nK=v\r\n");
     ASSERT_TRUE(writeProfileString("DATA", "PATH", "x", path_));
+    EXPECT_EQ(get(), "[DATA]\r\nPATH=x\r\n");
+    // A line break in a value would add lines of its own: refused, file unchanged.
+    EXPECT_FALSE(writeProfileString("DATA", "PATH", "a\nVERSION=4", path_));
     EXPECT_EQ(get(), "[DATA]\r\nPATH=x\r\n");
 }
 

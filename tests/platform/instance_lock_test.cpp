@@ -61,3 +61,16 @@ TEST(InstanceLock, UnusableLockFileDoesNotLockTheUserOut) {
     auto lock = InstanceLock::tryAcquire("/proc/self/no-such-dir/VKRandom.lock");
     EXPECT_NE(lock, nullptr);
 }
+
+TEST(InstanceLock, AnotherUsersLockFileCannotLockUsOut) {
+    std::string path = freshLockPath();
+    auto planted = InstanceLock::tryAcquire(path);  // held through a file we then give away
+    ASSERT_NE(planted, nullptr);
+    if (::geteuid() != 0) GTEST_SKIP() << "needs root to give the file to another user";
+    ASSERT_EQ(::chown(path.c_str(), 12345, 12345), 0);
+    EXPECT_NE(InstanceLock::tryAcquire(path), nullptr);
+    // A symbolic link in its place is not followed.
+    std::string link = freshLockPath();
+    std::filesystem::create_symlink(path, link);
+    EXPECT_NE(InstanceLock::tryAcquire(link), nullptr);
+}

@@ -97,6 +97,14 @@ TEST_F(CardExecution, NothingIsSentWithoutAProgram) {
     EXPECT_EQ(prompts.messages, (std::vector<int>{122}));
 }
 
+TEST_F(CardExecution, FailedDownloadUploadsNothing) {
+    start("", {"--truncate", "5"});
+    writeFile(cardRoot() + "/ACT/A.XML", "a program longer than five bytes");
+    EXPECT_FALSE(execute(0));
+    EXPECT_EQ(prompts.messages, (std::vector<int>{119, 119}));  // the selection's read, then ours
+    for (const auto& request : card->requests()) EXPECT_EQ(request.find("upload.cgi"), std::string::npos);
+}
+
 TEST_F(CardExecution, RefusedProgramUploadSendsNoRecord) {
     writeFile(cardRoot() + "/ACT/A.XML", "program");
     start("", {"--command-reply", "FAIL"});

@@ -104,15 +104,15 @@ TEST_F(UsbExecution, DefaultFolderAsksAndAChoiceBelowTheCardRootFindsIt) {
 }
 
 TEST_F(UsbExecution, SecondQuestionWhenTheRecordFileIsNotAtTheFolder) {
-    // The chosen file lies outside any card: its filesystem's root gets the copy, which fails.
-    const std::string elsewhere = dir / "work/ADDON/REMOTE.LOG";
+    // The chosen file's card root has no ADDON folder: the copy fails.
+    const std::string elsewhere = dir / "card2/work/ADDON/REMOTE.LOG";
     writeFile(elsewhere, "");
     start(".");
     select(0);
     prompts.answers.push_back(elsewhere);
     EXPECT_FALSE(editor->executeSelected());
     EXPECT_EQ(prompts.messages, (std::vector<int>{117}));
-    EXPECT_EQ(editor->remoteDir(), platform::mountPointOf(elsewhere));
+    EXPECT_EQ(editor->remoteDir(), dir / "card2/");
     EXPECT_EQ(savedRemoteDir(), ".");  // never saved without a record written
 
     // Copy placed, but no REMOTE.LOG at the folder: the second question, a missing name -> 116.
@@ -127,10 +127,15 @@ TEST_F(UsbExecution, SecondQuestionWhenTheRecordFileIsNotAtTheFolder) {
     EXPECT_EQ(editor->remoteDir(), card());
     EXPECT_EQ(readFile(card() + "ADDON/TEMP.VX4"), "program A");  // placed copy stays
 
-    // Cancelled: no message, false, the copy stays.
-    prompts = {};
-    EXPECT_FALSE(editor->executeSelected());
-    EXPECT_TRUE(prompts.messages.empty());
+    // Either question cancelled: no message, false, the copy stays.
+    for (std::size_t answered : {0u, 1u}) {
+        prompts = {};
+        if (answered) prompts.answers = {card() + "ADDON/REMOTE.LOG"};
+        EXPECT_FALSE(editor->executeSelected());
+        EXPECT_EQ(prompts.questions.size(), answered + 1);
+        EXPECT_TRUE(prompts.messages.empty());
+        EXPECT_EQ(readFile(card() + "ADDON/TEMP.VX4"), "program A");
+    }
     // An existing file chosen in the second question is written and its card remembered.
     writeFile(dir / "card2/ADDON/REMOTE.LOG", "x");
     prompts.answers = {dir / "card2/ADDON/REMOTE.LOG"};
@@ -146,6 +151,15 @@ TEST_F(UsbExecution, FailuresStopBeforeTheRecord) {
     EXPECT_FALSE(editor->executeSelected());
     EXPECT_EQ(prompts.messages, (std::vector<int>{117}));
     EXPECT_EQ(readFile(card() + "ADDON/REMOTE.LOG"), "keep");
+
+    // A copy cut short (the card full) is a failed copy: no record follows.
+    prompts = {};
+    std::filesystem::create_symlink("/dev/full", card() + "ADDON/TEMP.VX4");
+    select(0);
+    EXPECT_FALSE(editor->executeSelected());
+    EXPECT_EQ(prompts.messages, (std::vector<int>{117}));
+    EXPECT_EQ(readFile(card() + "ADDON/REMOTE.LOG"), "keep");
+    std::filesystem::remove(card() + "ADDON/TEMP.VX4");
 
     // REMOTE.LOG that cannot be opened for writing: 108.
     prompts = {};
