@@ -3,6 +3,9 @@
 #include "platform/ini_file.h"
 
 #include <gtest/gtest.h>
+#include <fcntl.h>
+#include <linux/fs.h>
+#include <sys/ioctl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -157,4 +160,25 @@ TEST_F(IniFile, WriteKeepsPermissionsAndFailureLeavesOldFile) {
     // A parent that is a regular file cannot hold the file, even for root.
     EXPECT_FALSE(writeProfileString("DATA", "PATH", "c", path_ + "/VKRandom.ini"));
     EXPECT_FALSE(writeProfileString("DATA", "PATH", "c", "/proc/self/VKRandom.ini"));
+}
+
+// The immutable flag on a folder stops new entries in it even for root, as a read-only install
+// folder does for a user.
+static bool setImmutable(const std::string& path, bool on) {
+    int fd = ::open(path.c_str(), O_RDONLY | O_DIRECTORY);
+    int flags = 0;
+    bool ok = fd >= 0 && ::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0;
+    flags = on ? flags | FS_IMMUTABLE_FL : flags & ~FS_IMMUTABLE_FL;
+    ok = ok && ::ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0;
+    if (fd >= 0) ::close(fd);
+    return ok;
+}
+
+TEST_F(IniFile, FileInAFolderWeCannotWriteIsStillUpdated) {
+    put("[DATA]\r\nPATH=a\r\n");
+    if (!setImmutable(dir_, true)) GTEST_SKIP() << "no immutable flag on this filesystem";
+    const bool written = writeProfileString("DATA", "PATH", "b", path_);
+    setImmutable(dir_, false);
+    EXPECT_TRUE(written);
+    EXPECT_EQ(get(), "[DATA]\r\nPATH=b\r\n");
 }
