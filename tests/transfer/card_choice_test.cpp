@@ -2,16 +2,11 @@
 
 #include "core/choice_slot.h"
 #include "core/random_editor.h"
-#include "support/card_emulator_process.h"
-#include "support/fakes.h"
-#include "support/temp_dir.h"
+#include "card_session_fixture.h"
 #include "transfer/card_client.h"
 
 namespace {
 
-using testing_support::CardEmulatorProcess;
-using testing_support::FakePrompts;
-using testing_support::FakeWindow;
 using testing_support::readFile;
 using testing_support::TempDir;
 using testing_support::writeFile;
@@ -24,27 +19,12 @@ std::string slotText(int choice, std::uint8_t kind) {
 }
 
 // Choices read and written on the card: connection type 2 and no program folder.
-struct CardChoice : ::testing::Test {
-    TempDir dir;
-    FakePrompts prompts;
-    FakeWindow window;
-    std::unique_ptr<CardEmulatorProcess> card;
-    std::unique_ptr<core::CRandomEditor> editor;
-    std::string root() const { return dir / "card"; }
-
+struct CardChoice : testing_support::CardSessionFixture {
     void start(const std::string& catalogueLines) {
-        std::filesystem::create_directories(root());
         writeFile(dir / "Random.csv", "h\r\n" + catalogueLines);
-        card = std::make_unique<CardEmulatorProcess>(root());
-        writeFile(dir / "s.ini", "[REMOTE]\r\nCONNECT_TYPE=2\r\nCARD_HOST=" + card->host() + "\r\n");
-        editor = std::make_unique<core::CRandomEditor>(
-            prompts, core::EditorOptions{dir / "s.ini", dir / "lock", dir.path(), {}});
-        editor->startUp(window);
+        CardSessionFixture::start("");
     }
-    void select(int line) {
-        window.select(line);
-        editor->selectEntry(window);
-    }
+    std::string root() const { return cardRoot(); }
 };
 
 TEST_F(CardChoice, RoundTripInSubfoldersAndAtTheRoot) {
@@ -105,11 +85,7 @@ TEST_F(CardChoice, WriteRefusesWhatIsNotTheWholeProgram) {
 
 TEST_F(CardChoice, UnreachableCardShows119AndChangesNothing) {
     writeFile(dir / "Random.csv", "h\r\n0,p,x,P.XML,4,0,a,\r\n");
-    writeFile(dir / "s.ini", "[REMOTE]\r\nCONNECT_TYPE=2\r\nCARD_HOST=127.0.0.1:" +
-                                 std::to_string(testing_support::unusedLoopbackPort()) + "\r\n");
-    editor = std::make_unique<core::CRandomEditor>(
-        prompts, core::EditorOptions{dir / "s.ini", dir / "lock", dir.path(), {}});
-    editor->startUp(window);
+    startSession("", "127.0.0.1:" + std::to_string(testing_support::unusedLoopbackPort()));
     select(0);
     EXPECT_EQ(window.checkedChoice(), -1);
     EXPECT_EQ(prompts.messages, (std::vector<int>{119}));

@@ -1,15 +1,10 @@
 #include <gtest/gtest.h>
 
 #include "core/random_editor.h"
-#include "support/card_emulator_process.h"
-#include "support/fakes.h"
-#include "support/temp_dir.h"
+#include "card_session_fixture.h"
 
 namespace {
 
-using testing_support::CardEmulatorProcess;
-using testing_support::FakePrompts;
-using testing_support::FakeWindow;
 using testing_support::readFile;
 using testing_support::TempDir;
 using testing_support::writeFile;
@@ -20,30 +15,14 @@ std::string recordBytes() {
 }
 
 // Execution over the card's HTTP interface, with the emulator standing in for the card.
-struct CardExecution : ::testing::Test {
-    TempDir dir;
-    FakePrompts prompts;
-    FakeWindow window;
-    std::unique_ptr<CardEmulatorProcess> card;
-    std::unique_ptr<core::CRandomEditor> editor;
-    std::string cardRoot() const { return dir / "card"; }
-
+struct CardExecution : testing_support::CardSessionFixture {
     void SetUp() override {
         std::filesystem::create_directories(cardRoot() + "/ADDON");
         writeFile(dir / "Random.csv", "h\r\n0,A,x,ACT\\A.XML,4,0,a,\r\n0,E,x,EMPTY.XML,4,0,a,\r\n"
                                       "0,G,x,GONE.XML,4,0,a,\r\n0,B,x,BIG.XML,4,0,a,\r\n");
     }
-    void start(const std::string& programFolder, std::vector<std::string> faults = {}) {
-        card = std::make_unique<CardEmulatorProcess>(cardRoot(), std::move(faults));
-        writeFile(dir / "s.ini", "[DATA]\r\nPATH=" + programFolder +
-                                     "\r\n[REMOTE]\r\nCONNECT_TYPE=2\r\nCARD_HOST=" + card->host() + "\r\n");
-        editor = std::make_unique<core::CRandomEditor>(
-            prompts, core::EditorOptions{dir / "s.ini", dir / "lock", dir.path(), {}});
-        editor->startUp(window);
-    }
     bool execute(int line) {
-        window.select(line);
-        editor->selectEntry(window);
+        select(line);
         return editor->executeSelected();
     }
 };
