@@ -23,6 +23,13 @@ void putWord(RemoteLogRecord& r, std::size_t at, std::uint16_t value) {
     r[at + 1] = static_cast<std::uint8_t>(value >> 8);
 }
 
+// A file of the card's ADDON folder: the remote folder text followed directly by the name.
+std::string onCard(const std::string& remoteDir, std::string_view name) {
+    std::string path = remoteDir;
+    path.append(name);
+    return path;
+}
+
 OpenFileQuestion remoteLogQuestion(std::string initialName) {
     return {std::string(remoteFilterDescription), std::string(remoteLogName), "LOG",
             std::move(initialName)};
@@ -87,13 +94,13 @@ bool CRandomEditor::sendRemoteLogToCard() {
 
 bool CRandomEditor::executeOverUsb(const ProgramPath& programPath) {
     auto& remoteDir = settings_.remoteDir;
-    if (remoteDir.empty() || !platform::fileExists(remoteDir + std::string(remoteLogPath))) {
+    if (remoteDir.empty() || !platform::fileExists(onCard(remoteDir, remoteLogPath))) {
         const auto chosen = prompts_.askOpenFile(remoteLogQuestion(std::string(remoteLogPath)));
         if (!chosen) return false;
         remoteDir = options_.remoteFolderOf(*chosen);
     }
     if (!programPath.native ||
-        !platform::copyFileDurably(*programPath.native, remoteDir + std::string(programCopyName))) {
+        !platform::copyFileDurably(*programPath.native, onCard(remoteDir, programCopyName))) {
         showMessage(prompts_, msgDirectCopyFailed);
         return false;
     }
@@ -102,7 +109,7 @@ bool CRandomEditor::executeOverUsb(const ProgramPath& programPath) {
 
 bool CRandomEditor::writeRemoteLog() {
     auto& remoteDir = settings_.remoteDir;
-    std::string target = remoteDir + std::string(remoteLogPath);
+    std::string target = onCard(remoteDir, remoteLogPath);
     if (!platform::fileExists(target)) {
         const auto chosen = prompts_.askOpenFile(remoteLogQuestion(std::string(remoteLogName)));
         if (!chosen) return false;

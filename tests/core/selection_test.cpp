@@ -29,7 +29,7 @@ struct Selection : SessionFixture {
     }
     std::string labels(int n) {
         std::string out;
-        for (int i = 1; i <= n; ++i) out += "L" + std::to_string(i) + ",";
+        for (int i = 1; i <= n; ++i) out.append("L").append(std::to_string(i)).append(",");
         return out;
     }
 };
