@@ -150,6 +150,9 @@ std::string applicationName() {
 
 std::optional<std::string> resolveProgramPath(const std::string& folder,
                                               std::string_view cp932Name) {
+    // The system cuts a path at a NUL byte, so a name holding one would address another file.
+    if (cp932Name.find('\0') != std::string_view::npos || folder.find('\0') != std::string::npos)
+        return std::nullopt;
     std::optional<std::string> utf8 = cp932ToUtf8(cp932Name);
     if (!utf8) return std::nullopt;
     std::optional<std::vector<std::string>> parts = relativeComponents(*utf8);

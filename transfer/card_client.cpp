@@ -33,13 +33,48 @@ struct SlistCleanup {
 // Takes a reply body into a fixed buffer and ends the transfer once the buffer is full: the
 // rest of the file is never needed, and reading it would cost a choice read the whole file.
 struct Sink {
+    explicit Sink(std::span<std::uint8_t> into, bool drainOnly = false)
+        : buffer(into), discard(drainOnly) {}
     std::span<std::uint8_t> buffer;
     bool discard = false;  // drain only: accept and drop every byte
     std::size_t received = 0;
     std::uint64_t pulled = 0;
+    // What the reply declared: its Content-Length (conflicting values make it unusable) and
+    // whether the card closes the connection after it.
+    std::optional<std::uint64_t> declaredLength;
+    bool conflictingLengths = false;
+    bool serverCloses = false;
+    bool bodyEnded = false;  // all declared bytes arrived on a connection kept open
 
     bool full() const { return !discard && received == buffer.size(); }
+    bool stoppedByUs() const { return full() || bodyEnded; }
 };
+
+bool startsWithIgnoringCase(std::string_view text, std::string_view prefix);
+
+// Keeps the Content-Length and Connection headers of the reply (the last response's).
+std::size_t onHeader(char* data, std::size_t size, std::size_t count, void* user) {
+    auto& sink = *static_cast<Sink*>(user);
+    const std::string_view line(data, size * count);
+    if (line.rfind("HTTP/", 0) == 0) {
+        sink.declaredLength.reset();
+        sink.conflictingLengths = sink.serverCloses = false;
+    } else if (startsWithIgnoringCase(line, "content-length:")) {
+        const std::string value(line.substr(15));
+        char* end = nullptr;
+        const auto length = std::strtoull(value.c_str(), &end, 10);
+        if (value.find('-') != std::string::npos || end == value.c_str()) {
+            sink.conflictingLengths = true;
+        } else {
+            if (sink.declaredLength && *sink.declaredLength != length) sink.conflictingLengths = true;
+            sink.declaredLength = length;
+        }
+    } else if (startsWithIgnoringCase(line, "connection:") &&
+               line.find("close") != std::string_view::npos) {
+        sink.serverCloses = true;
+    }
+    return size * count;
+}
 
 std::size_t onBody(char* data, std::size_t size, std::size_t count, void* user) {
     auto& sink = *static_cast<Sink*>(user);
@@ -49,6 +84,13 @@ std::size_t onBody(char* data, std::size_t size, std::size_t count, void* user) 
     const std::size_t taken = std::min(bytes, sink.buffer.size() - sink.received);
     if (taken > 0) std::memcpy(sink.buffer.data() + sink.received, data, taken);
     sink.received += taken;
+    // A card that keeps the connection open would otherwise be waited for until the stall
+    // time-out; one that closes it lets the whole reply be checked against its length.
+    if (taken == bytes && !sink.serverCloses && sink.declaredLength &&
+        sink.pulled >= *sink.declaredLength && sink.pulled > 0) {
+        sink.bodyEnded = true;
+        return 0;
+    }
     // A short count makes curl stop with CURLE_WRITE_ERROR, which perform() forgives.
     return taken;
 }
@@ -64,7 +106,10 @@ int onProgress(void* user, curl_off_t downTotal, curl_off_t downNow, curl_off_t 
     auto& state = *static_cast<ProgressState*>(user);
     if (*state.hook) {
         const curl_off_t done = state.upload ? upNow : downNow;
-        const curl_off_t expected = state.upload ? upTotal : downTotal;
+        curl_off_t expected = state.upload ? upTotal : downTotal;
+        // Downloads are measured by us, so curl does not know their size: the header does.
+        if (!state.upload && expected <= 0 && state.sink->declaredLength)
+            expected = static_cast<curl_off_t>(*state.sink->declaredLength);
         (*state.hook)(static_cast<std::uint64_t>(done), static_cast<std::uint64_t>(expected));
     }
     // A full buffer ends the transfer now rather than at the next socket read.
@@ -124,7 +169,7 @@ public:
     bool perform() {
         if (code_ == CURLE_OK) code_ = curl_easy_perform(handle_.get());
         const bool ownStop = code_ == CURLE_WRITE_ERROR || code_ == CURLE_ABORTED_BY_CALLBACK;
-        return code_ == CURLE_OK || (ownStop && sink_.full());
+        return code_ == CURLE_OK || (ownStop && sink_.stoppedByUs());
     }
 
     int status() const {
@@ -155,6 +200,20 @@ bool equalsIgnoringCase(std::string_view a, std::string_view b) {
     });
 }
 
+bool startsWithIgnoringCase(std::string_view text, std::string_view prefix) {
+    return text.size() >= prefix.size() && equalsIgnoringCase(text.substr(0, prefix.size()), prefix);
+}
+
+// A reply read to its end whose length is not the one it declared is a damaged transfer:
+// its bytes must never be taken for the file.
+std::optional<std::string> lengthFault(const Sink& sink) {
+    if (sink.conflictingLengths) return "conflicting Content-Length headers in the reply";
+    if (sink.full() || !sink.declaredLength || sink.pulled == *sink.declaredLength)
+        return std::nullopt;
+    return "reply body of " + std::to_string(sink.pulled) + " bytes, declared " +
+           std::to_string(*sink.declaredLength);
+}
+
 std::tm localNow() {
     const std::time_t now = std::time(nullptr);
     std::tm t{};
@@ -175,19 +234,25 @@ std::string CardClient::uploadUrl() const {
 }
 
 std::size_t CardClient::downloadFile(std::string_view encodedPath, std::span<std::uint8_t> buffer) {
-    Sink sink{buffer};
+    Sink sink(buffer);
     Request request(baseUrl() + std::string(encodedPath), sink, progress_, false, connectTimeout_,
                     stallTimeout_);
     request.set(CURLOPT_HTTPGET, 1L);
-    request.setHeaders({"Pragma: no-cache", "Cache-Control: no-cache"});
+    // The body is read to the connection's end and measured here, so a reply whose length is
+    // not the declared one is caught instead of cut to it.
+    request.set(CURLOPT_IGNORE_CONTENT_LENGTH, 1L);
+    request.set(CURLOPT_HEADERFUNCTION, &onHeader);
+    request.set(CURLOPT_HEADERDATA, static_cast<void*>(&sink));
+    request.setHeaders({"Pragma: no-cache", "Cache-Control: no-cache", "Connection: close"});
     // Small reads for small counts: a choice read then pulls little more than it keeps.
     request.set(CURLOPT_BUFFERSIZE,
                 std::clamp<long>(static_cast<long>(buffer.size()), 1024, 16384));
     const bool ok = request.perform();
     lastStatus_ = request.status();
     lastPulled_ = sink.pulled;
-    if (!ok) {
-        core::showMessage(prompts_, core::msgCardCommFailed, request.errorText());
+    const auto fault = ok ? lengthFault(sink) : std::nullopt;
+    if (!ok || fault) {
+        core::showMessage(prompts_, core::msgCardCommFailed, fault ? *fault : request.errorText());
         return 0;
     }
     return sink.received;
@@ -195,7 +260,7 @@ std::size_t CardClient::downloadFile(std::string_view encodedPath, std::span<std
 
 std::string CardClient::sendCommand(const std::string& url) {
     std::array<std::uint8_t, commandReplyLimit> reply{};
-    Sink sink{reply};
+    Sink sink(reply);
     Request request(url, sink, progress_, false, connectTimeout_, stallTimeout_);
     request.set(CURLOPT_HTTPGET, 1L);
     const bool ok = request.perform();
@@ -211,7 +276,7 @@ std::string CardClient::sendCommand(const std::string& url) {
 
 bool CardClient::postFile(std::string_view name, std::span<const std::uint8_t> data) {
     const std::string body = postBody(name, data);
-    Sink sink{{}, true};
+    Sink sink({}, true);
     Request request(uploadUrl(), sink, progress_, true, connectTimeout_, stallTimeout_);
     request.set(CURLOPT_HTTP_VERSION, static_cast<long>(CURL_HTTP_VERSION_1_0));
     request.set(CURLOPT_POST, 1L);
@@ -287,8 +352,18 @@ std::string postBody(std::string_view name, std::span<const std::uint8_t> data) 
     return body;
 }
 
+namespace {
+
+std::optional<std::string> withoutNul(std::string_view ansi) {
+    if (ansi.find('\0') != std::string_view::npos) return std::nullopt;
+    return platform::cp932ToUtf8(ansi);
+}
+
+}  // namespace
+
 std::optional<std::size_t> toUtf8(std::string_view ansi, char* buffer, std::size_t capacity) {
-    const std::optional<std::string> utf8 = platform::cp932ToUtf8(ansi);
+    // A NUL inside the text would end it early on the card: such a name is refused.
+    const std::optional<std::string> utf8 = withoutNul(ansi);
     if (!buffer) return utf8 ? std::optional(utf8->size() + 1) : std::nullopt;
     if (capacity > 0) buffer[0] = '\0';
     if (!utf8 || utf8->size() >= capacity) return std::nullopt;
@@ -300,7 +375,7 @@ std::optional<std::size_t> toUtf8(std::string_view ansi, char* buffer, std::size
 std::optional<std::size_t> percentEncodePath(std::string_view ansi, char* buffer,
                                              std::size_t capacity) {
     if (buffer && capacity > 0) buffer[0] = '\0';
-    const std::optional<std::string> utf8 = platform::cp932ToUtf8(ansi);
+    const std::optional<std::string> utf8 = withoutNul(ansi);
     if (!buffer || !utf8 || utf8->size() * 3 >= capacity) return std::nullopt;
     // Every byte, separators and letters alike, so the card sees one unambiguous path.
     static constexpr char hex[] = "0123456789ABCDEF";

@@ -22,7 +22,6 @@ using Bytes = std::vector<std::uint8_t>;
 
 constexpr int msg119 = core::msgCardCommFailed;
 constexpr int msg120 = core::msgCardUnreachable;
-constexpr int msg121 = core::msgCardUploadFailed;
 
 std::tm uploadTime() {
     std::tm t{};
@@ -94,7 +93,7 @@ TEST_F(CardClientTest, DownloadKeepsAtMostTheCountOfAnyReply) {
     EXPECT_EQ(card->requests().at(0), "GET /" + encoded("ACT\\SUB\\A.XML") + " HTTP/1.1\r\n" +
                                           hostLine() +
                                           "User-Agent: VKRandom\r\nAccept: */*\r\n"
-                                          "Pragma: no-cache\r\nCache-Control: no-cache\r\n\r\n");
+                                          "Pragma: no-cache\r\nCache-Control: no-cache\r\nConnection: close\r\n\r\n");
 }
 
 TEST_F(CardClientTest, ChoiceReadStopsSoonAfterTheCount) {
