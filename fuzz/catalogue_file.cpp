@@ -1,55 +1,21 @@
 // Any bytes as a whole catalogue file: line splitting (LF, CR LF, no final line end, NUL bytes,
 // very long lines) must yield only entries made of the file's own bytes, one per data line.
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
-#include <cstdlib>
-#include <filesystem>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "core/catalogue.h"
 #include "fuzz_check.h"
-
-namespace {
-
-// One scratch file for the whole run, rewritten for every input, removed at the end.
-struct ScratchFile {
-    std::string path;
-    ScratchFile() {
-        std::string pattern =
-            std::filesystem::temp_directory_path() / "vkrandom-fuzz-catalogue-XXXXXX";
-        const int fd = ::mkstemp(pattern.data());
-        FUZZ_CHECK(fd >= 0);
-        ::close(fd);
-        path = pattern;
-    }
-    ~ScratchFile() { ::unlink(path.c_str()); }
-};
-
-const std::string& scratchPath() {
-    static const ScratchFile file;
-    return file.path;
-}
-
-void writeScratch(std::string_view bytes) {
-    const int fd = ::open(scratchPath().c_str(), O_WRONLY | O_TRUNC);
-    FUZZ_CHECK(fd >= 0);
-    FUZZ_CHECK(::write(fd, bytes.data(), bytes.size()) == static_cast<ssize_t>(bytes.size()));
-    ::close(fd);
-}
-
-}  // namespace
+#include "scratch_file.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string_view content(reinterpret_cast<const char*>(data), size);
-    writeScratch(content);
+    static const ScratchFile scratch("catalogue");
     std::vector<core::RandomItem> items;
-    FUZZ_CHECK(core::readCatalogueFile(scratchPath(), items));
+    FUZZ_CHECK(core::readCatalogueFile(scratch.holding(content), items));
     // The header line never becomes an entry.
     const auto lineEnds =
         static_cast<std::size_t>(std::count(content.begin(), content.end(), '\n'));

@@ -3,46 +3,18 @@
 // keeps every other line with its line end, and reads back as the written value.
 #include "platform/ini_file.h"
 
-#include <fcntl.h>
 #include <fuzzer/FuzzedDataProvider.h>
-#include <unistd.h>
 
 #include <cstddef>
 #include <cstdint>
-#include <cstdlib>
-#include <filesystem>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "fuzz_check.h"
+#include "scratch_file.h"
 
 namespace {
-
-// One scratch file for the whole run, rewritten for every input, removed at the end.
-struct ScratchFile {
-    std::string path;
-    ScratchFile() {
-        std::string pattern = std::filesystem::temp_directory_path() / "vkrandom-fuzz-ini-XXXXXX";
-        const int fd = ::mkstemp(pattern.data());
-        FUZZ_CHECK(fd >= 0);
-        ::close(fd);
-        path = pattern;
-    }
-    ~ScratchFile() { ::unlink(path.c_str()); }
-};
-
-const std::string& scratchPath() {
-    static const ScratchFile file;
-    return file.path;
-}
-
-void writeScratch(std::string_view bytes) {
-    const int fd = ::open(scratchPath().c_str(), O_WRONLY | O_TRUNC);
-    FUZZ_CHECK(fd >= 0);
-    FUZZ_CHECK(::write(fd, bytes.data(), bytes.size()) == static_cast<ssize_t>(bytes.size()));
-    ::close(fd);
-}
 
 // Lines with their own line ends; a final line without one is a line too.
 std::vector<std::string_view> rawLines(std::string_view content) {
@@ -154,14 +126,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string content = input.ConsumeRemainingBytesAsString();
 
     // Reads through the file, as the session does.
-    writeScratch(content);
-    const std::string text =
-        platform::readProfileString(section, key, "def", scratchPath(), bufferSize);
+    static const ScratchFile scratch("ini");
+    const std::string& path = scratch.holding(content);
+    const std::string text = platform::readProfileString(section, key, "def", path, bufferSize);
     FUZZ_CHECK(text.size() < (bufferSize == 0 ? 1 : bufferSize));
     std::string found;
     if (platform::lookupProfileValue(content, section, key, found))
         FUZZ_CHECK(found.compare(0, text.size(), text) == 0);
-    (void)platform::readProfileInt(section, key, 7, scratchPath());
+    (void)platform::readProfileInt(section, key, 7, path);
 
     if (sane) {
         checkWrite(content, section, key, value);

@@ -31,8 +31,7 @@ bool targets(Call call) {
 }
 
 // errno and the result of a call that fails now.
-template <typename Result>
-Result fail() {
+int fail() {
     --armed->plan.failures;
     ++armed->failed;
     if (armed->plan.error == 0) return 0;
@@ -40,16 +39,24 @@ Result fail() {
     return -1;
 }
 
-// How many of `size` bytes a write may take now; 0 means the call fails.
-std::size_t writable(std::size_t size) {
-    return std::min({size, armed->plan.allow, armed->plan.chunk});
+// A write of `size` bytes: `real(n)` writes the first n of them, the part the plan lets through.
+template <typename Real>
+ssize_t wrapWrite(Call call, std::size_t size, Real real) {
+    if (!targets(call) || size == 0) return real(size);
+    Plan& plan = armed->plan;
+    const std::size_t now = std::min({size, plan.allow, plan.chunk});
+    if (now == 0) return fail();
+    if (plan.allow != std::numeric_limits<std::size_t>::max()) plan.allow -= now;
+    return real(now);
 }
 
-// Calls other than writes: the first `allow` succeed.
-bool mayPass() {
-    if (armed->plan.allow == 0) return false;
+// Any other call: the first `allow` go through; `real()` is the call's own result.
+template <typename Real>
+int wrapCall(Call call, Real real) {
+    if (!targets(call)) return real();
+    if (armed->plan.allow == 0) return fail();
     --armed->plan.allow;
-    return true;
+    return real();
 }
 
 }  // namespace
@@ -69,36 +76,21 @@ std::size_t Injection::failed() const {
 using faults::Call;
 
 extern "C" ssize_t __wrap_pwrite(int fd, const void* data, std::size_t size, off_t offset) {
-    if (!faults::targets(Call::pwrite) || size == 0) return __real_pwrite(fd, data, size, offset);
-    const std::size_t now = faults::writable(size);
-    if (now == 0) return faults::fail<ssize_t>();
-    if (faults::armed->plan.allow != std::numeric_limits<std::size_t>::max())
-        faults::armed->plan.allow -= now;
-    return __real_pwrite(fd, data, now, offset);
+    return faults::wrapWrite(Call::pwrite, size,
+                             [&](std::size_t n) { return __real_pwrite(fd, data, n, offset); });
 }
-
 extern "C" ssize_t __wrap_write(int fd, const void* data, std::size_t size) {
-    if (!faults::targets(Call::write) || size == 0) return __real_write(fd, data, size);
-    const std::size_t now = faults::writable(size);
-    if (now == 0) return faults::fail<ssize_t>();
-    if (faults::armed->plan.allow != std::numeric_limits<std::size_t>::max())
-        faults::armed->plan.allow -= now;
-    return __real_write(fd, data, now);
+    return faults::wrapWrite(Call::write, size,
+                             [&](std::size_t n) { return __real_write(fd, data, n); });
 }
-
 extern "C" int __wrap_fsync(int fd) {
-    if (!faults::targets(Call::fsync) || faults::mayPass()) return __real_fsync(fd);
-    return faults::fail<int>();
+    return faults::wrapCall(Call::fsync, [&] { return __real_fsync(fd); });
 }
-
 // Linux frees the descriptor even when close reports an error, so the real close always runs.
 extern "C" int __wrap_close(int fd) {
     const int result = __real_close(fd);
-    if (!faults::targets(Call::close) || faults::mayPass()) return result;
-    return faults::fail<int>();
+    return faults::wrapCall(Call::close, [&] { return result; });
 }
-
 extern "C" int __wrap_rename(const char* from, const char* to) {
-    if (!faults::targets(Call::rename) || faults::mayPass()) return __real_rename(from, to);
-    return faults::fail<int>();
+    return faults::wrapCall(Call::rename, [&] { return __real_rename(from, to); });
 }

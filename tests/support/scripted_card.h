@@ -1,5 +1,6 @@
-// A card that answers each request with whatever the test scripts: raw reply bytes, or a close
-// without any reply. Runs on a loopback port in a thread of the test; records each request.
+// A card that answers each request with whatever its script returns: raw reply bytes, or a close
+// without any reply. Serves one connection at a time on a loopback port, in a thread of its own,
+// and keeps every request. Shared by the fault tests and the card-reply fuzz target.
 #pragma once
 
 #include <netinet/in.h>
@@ -13,10 +14,12 @@
 #include <mutex>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <thread>
+#include <utility>
 #include <vector>
 
-namespace faults {
+namespace testing_support {
 
 class ScriptedCard {
   public:
@@ -29,9 +32,10 @@ class ScriptedCard {
         address.sin_family = AF_INET;
         address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
         socklen_t length = sizeof address;
-        ::bind(listener_, reinterpret_cast<sockaddr*>(&address), sizeof address);
-        ::listen(listener_, 8);
-        ::getsockname(listener_, reinterpret_cast<sockaddr*>(&address), &length);
+        if (::bind(listener_, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
+            ::listen(listener_, 8) != 0 ||
+            ::getsockname(listener_, reinterpret_cast<sockaddr*>(&address), &length) != 0)
+            std::abort();
         port_ = ntohs(address.sin_port);
         thread_ = std::thread([this] { serve(); });
     }
@@ -44,9 +48,10 @@ class ScriptedCard {
     ScriptedCard& operator=(const ScriptedCard&) = delete;
 
     std::string host() const { return "127.0.0.1:" + std::to_string(port_); }
-    std::vector<std::string> requests() const {
+    // The raw requests received since the last call, in order.
+    std::vector<std::string> takeRequests() {
         std::lock_guard lock(mutex_);
-        return requests_;
+        return std::exchange(requests_, {});
     }
 
   private:
@@ -55,7 +60,8 @@ class ScriptedCard {
         return ::poll(&entry, 1, timeoutMs) > 0;
     }
 
-    // The head and its Content-Length body; the request as far as it arrived.
+    // The head and its Content-Length body, so a reply never races the upload; the request as
+    // far as it arrived.
     static std::string readRequest(int fd) {
         std::string raw;
         std::size_t wanted = std::string::npos;
@@ -104,9 +110,9 @@ class ScriptedCard {
     int listener_ = -1;
     int port_ = 0;
     std::atomic<bool> stop_{false};
-    mutable std::mutex mutex_;
+    std::mutex mutex_;
     std::vector<std::string> requests_;
     std::thread thread_;
 };
 
-}  // namespace faults
+}  // namespace testing_support
