@@ -50,14 +50,16 @@ CDefineDlg::CDefineDlg(core::CRandomEditor& editor, QWidget* parent)
     layout.place(ok, 113, 137, 50, 14);
     ok->setDefault(true);
     auto* cancel = new QPushButton(QStringLiteral("キャンセル"), this);
+    // Cancel and the folder button keep Qt's auto-default: Enter on a focused button presses
+    // that button, as on the platform this dialog comes from, never OK behind it.
     layout.place(cancel, 174, 137, 50, 14);
-    cancel->setAutoDefault(false);
     controls_[idOk] = ok;
     controls_[idCancel] = cancel;
 
     auto addRadios = [&](const auto& table, QButtonGroup* group, int firstId) {
         for (const Control& c : table) {
             auto* radio = new RadioButton(QString::fromUtf8(c.text), this);
+            radio->setFocusPolicy(Qt::ClickFocus);  // Tab visits the buttons only
             layout.place(radio, c.x, c.y, c.width, c.height);
             group->addButton(radio, c.id - firstId);
             controls_[c.id] = radio;
@@ -67,7 +69,6 @@ CDefineDlg::CDefineDlg(core::CRandomEditor& editor, QWidget* parent)
 
     auto* folder = new QPushButton(QStringLiteral("データフォルダー指定"), this);
     layout.place(folder, 26, 109, 74, 14);
-    folder->setAutoDefault(false);
     controls_[idDataFolder] = folder;
 
     addRadios(typeRadios, programTypes_, idTypeVesk - 1);

@@ -2,7 +2,9 @@
 
 #include <QAction>
 #include <QButtonGroup>
+#include <QCloseEvent>
 #include <QKeyEvent>
+#include <QMouseEvent>
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
@@ -22,7 +24,8 @@ namespace app {
 namespace {
 
 // A list box keeps one line selected once the user picked one: Ctrl+click and Ctrl+Space
-// select the line instead of clearing the selection.
+// select the line instead of clearing the selection. The right button (which opens the context
+// menu) moves neither the selection nor the current line.
 class LineList : public QListWidget {
   public:
     using QListWidget::QListWidget;
@@ -35,6 +38,12 @@ class LineList : public QListWidget {
             (flags & (QItemSelectionModel::Deselect | QItemSelectionModel::Toggle)))
             flags = QItemSelectionModel::ClearAndSelect;
         return flags;
+    }
+    void mousePressEvent(QMouseEvent* event) override {
+        if (event->button() != Qt::RightButton) QListWidget::mousePressEvent(event);
+    }
+    void mouseReleaseEvent(QMouseEvent* event) override {
+        if (event->button() != Qt::RightButton) QListWidget::mouseReleaseEvent(event);
     }
 };
 
@@ -179,6 +188,16 @@ void CVKRandomDlg::keyPressEvent(QKeyEvent* event) {
             break;
     }
     QDialog::keyPressEvent(event);
+}
+
+void CVKRandomDlg::closeEvent(QCloseEvent* event) {
+    // The close box still reaches the window while a card transfer holds the one thread; the
+    // window stays until the operation it runs has returned.
+    if (progress_.isRunning()) {
+        event->ignore();
+        return;
+    }
+    QDialog::closeEvent(event);
 }
 
 int CVKRandomDlg::checkedChoice() const {

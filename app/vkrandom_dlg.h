@@ -56,6 +56,7 @@ class CVKRandomDlg : public QDialog, public core::EditorWindow {
 
   protected:
     void keyPressEvent(QKeyEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
 
   private:
     void createControls();

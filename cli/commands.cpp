@@ -31,9 +31,10 @@ bool selectByName(Session& session, const std::string& utf8Name) {
 
 }  // namespace
 
+// A catalogue that could not be read lists nothing; a script must not take that for an empty one.
 int listCommand(Session& session) {
     for (const std::string& line : session.window.lines()) session.out << toTerminal(line) << '\n';
-    return exitDone;
+    return session.prompts.wasShown(core::msgCatalogueReadFailed) ? exitFailed : exitDone;
 }
 
 int showCommand(Session& session, const std::string& name) {
@@ -74,15 +75,17 @@ int setCommand(Session& session, const std::string& name, int choice) {
     return session.prompts.wasShown(core::msgExportSucceeded, before) ? exitDone : exitFailed;
 }
 
-// Every message execution shows is a failure; success is silent.
+// Every message execution shows is a failure; success is silent. Execution that does nothing
+// (no remote connection chosen, no program selected) is a failure too.
 int execCommand(Session& session, const std::string& name) {
     TerminalPrompts& prompts = session.prompts;
     std::size_t messagesBefore = prompts.messages().size();
     int cancelledBefore = prompts.cancelledDialogs();
     if (!selectByName(session, name)) return exitFailed;
-    core::runCommand(prompts, [&] { session.editor.executeSelected(); });
-    bool failed = prompts.messages().size() > messagesBefore || prompts.fileErrors() > 0 ||
-                  prompts.cancelledDialogs() > cancelledBefore;
+    bool executed = false;
+    core::runCommand(prompts, [&] { executed = session.editor.executeSelected(); });
+    bool failed = !executed || prompts.messages().size() > messagesBefore ||
+                  prompts.fileErrors() > 0 || prompts.cancelledDialogs() > cancelledBefore;
     return failed ? exitFailed : exitDone;
 }
 

@@ -1,79 +1,102 @@
-// vkrandom-cli as scripts see it: its output, its messages on stderr, its exit status and the
-// files it leaves behind.
+// vkrandom-cli as scripts see it, run as a child process in a throw-away robot folder: its
+// output, its messages on stderr, its exit status and the files it leaves behind. What the
+// session decides is proven in the session's own tests; these prove the terminal's wiring.
 #include <fcntl.h>
-#include <linux/fs.h>
+#include <gtest/gtest.h>
 #include <sys/file.h>
-#include <sys/ioctl.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
-#include <map>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
 
-#include "cli_fixture.h"
+#include "core/messages.h"
+#include "platform/encoding.h"
 
-namespace cli_tests {
 namespace {
 
-const std::string exported = "[113] Veskプログラムの書出しに成功しました\n";
-const std::string chooseStartup =
-    "[131] プログラムフォルダーを設定するためVeskの起動プログラムを指定してください。\n"
-    "直接SDカードのプログラムを変更しない場合はPCのディスクにある起動プログラムを指定してください。"
-    "\n"
-    "FlashAirでリモート接続する場合は起動プログラムを指定しないで設定機能で接続インターフェイスを"
-    "FlashAirに設定してください。\n"
-    "[dialog] STARTUP.XML\n";
+namespace fs = std::filesystem;
 
-std::string withSlot(std::string bytes, int offset, const std::string& slot) {
-    return bytes.replace(static_cast<std::size_t>(offset), slot.size(), slot);
+struct CliResult {
+    int status = -1;  // -1 when the process did not exit normally
+    std::string out, err;
+};
+
+std::string readFile(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
-// Makes a file unwritable even for root (immutable flag), else by its mode; false when neither
-// keeps a writer out.
-bool makeUnwritable(const fs::path& path, bool on) {
-    int fd = open(path.c_str(), O_RDONLY);
-    int flags = 0;
-    if (fd >= 0 && ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0) {
-        flags = on ? flags | FS_IMMUTABLE_FL : flags & ~FS_IMMUTABLE_FL;
-        ioctl(fd, FS_IOC_SETFLAGS, &flags);
-    }
-    if (fd >= 0) close(fd);
-    chmod(path.c_str(), on ? 0444 : 0644);
-    int writer = open(path.c_str(), O_WRONLY);
-    if (writer >= 0) close(writer);
-    return on == (writer < 0);
+void writeFile(const fs::path& path, const std::string& bytes) {
+    fs::create_directories(path.parent_path());
+    std::ofstream(path, std::ios::binary) << bytes;
 }
 
-TEST_F(CliTest, ListKeepsFileOrderAndFiltersByProgramType) {
-    const std::vector<std::string> lines{
-        "0,全部,x,A.XML,4,10,a,",        "1,Veskだけ,x,A.XML,4,10,a,",
-        "2,Palloだけ,x,A.XML,4,10,a,",   "4,Lumoだけ,x,A.XML,4,10,a,",
-        "256,マスク256,x,A.XML,4,10,a,", "3,VeskとPallo,x,A.XML,4,10,a,",
-        "0,波～ダッシュ,x,A.XML,4,10,a,"};
-    const std::map<int, std::pair<std::string, std::string>> expected{
-        {1, {"Random.csv", "全部\nVeskだけ\nマスク256\nVeskとPallo\n"}},
-        {2, {"RandomV2.csv", "全部\nPalloだけ\nマスク256\nVeskとPallo\n"}},
-        {3, {"RandomPL.csv", "全部\nVeskだけ\nPalloだけ\nマスク256\nVeskとPallo\n"}},
-        {4, {"RandomL2.csv", "全部\nLumoだけ\nマスク256\n"}},
-    };
-    for (const auto& [type, fileAndList] : expected) {
-        // Each type's own file, told apart by its first line.
-        std::vector<std::string> own{"0," + fileAndList.first + ",x,A.XML,4,10,a,"};
-        own.insert(own.end(), lines.begin(), lines.end());
-        writeCatalogue(own, fileAndList.first);
-    }
-    for (const auto& [type, fileAndList] : expected) {
-        SCOPED_TRACE(type);
-        useRobotFolder(0, type);
-        CliResult result = run({"list"});
-        EXPECT_EQ(result.status, 0);
-        EXPECT_EQ(result.err, "");
-        EXPECT_EQ(result.out, fileAndList.first + "\n" + fileAndList.second + "波～ダッシュ\n");
-    }
-    // NAME goes through the same table as the list: U+FF5E is CP932's 0x8160.
-    CliResult wave = run({"get", "波～ダッシュ"});
-    EXPECT_EQ(wave.status, 0);
-    EXPECT_EQ(wave.out, "-1\n");
+// A message box as the terminal prints it.
+std::string box(int id) {
+    return "[" + std::to_string(id) + "] " + std::string(core::messageText(id)) + "\n";
 }
+
+// work/ with a catalogue of two entries (WALK.XML, and NONE.XML that does not exist), robot/
+// with STARTUP.XML and WALK.XML (random slot at 40), and a settings file pointing at robot/.
+class CliTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        std::string pattern = (fs::temp_directory_path() / "vkrandom-cli-XXXXXX").string();
+        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
+        root = pattern;
+        // U+FF5E in a NAME must reach the session as CP932's 0x8160, as in the list.
+        writeFile(work() / "Random.csv",
+                  platform::utf8ToCp932("マスク,名前,コメント,ファイル,種類,位置,選択肢\r\n"
+                                        "0,歩き～方,x,WALK.XML,4,40,前,後ろ,左,\r\n"
+                                        "0,欠けたファイル,x,NONE.XML,4,40,a,b,\r\n")
+                      .value());
+        writeFile(robot() / "STARTUP.XML", "<startup/>\r\n");
+        std::string walk(200, 'x');
+        writeFile(robot() / "WALK.XML", walk.replace(40, 30, R"(<mem_r size="4" adr="0x0084"/>)"));
+        writeSettings(folderLine(robot()) + "[REMOTE]\r\nCONNECT_TYPE=0\r\n");
+    }
+    void TearDown() override { fs::remove_all(root); }
+
+    static std::string folderLine(const fs::path& folder) {
+        return "[DATA]\r\nPATH=" + folder.string() + "\r\n";
+    }
+    void writeSettings(const std::string& text) const { writeFile(settings(), text); }
+
+    // With this folder's settings and lock file.
+    CliResult run(std::vector<std::string> args) const {
+        args.insert(args.begin(), {"--settings", settings().string(), "--lock", lock().string()});
+        return runBare(args);
+    }
+
+    // In work(), output into files so that no pipe can fill up and block the child; away from
+    // the user's real settings and lock, whatever a test forgets.
+    CliResult runBare(const std::vector<std::string>& args) const {
+        const auto quoted = [](std::string text) {
+            for (std::size_t at = 0; (at = text.find('\'', at)) != std::string::npos; at += 4)
+                text.replace(at, 1, "'\\''");
+            return "'" + text + "'";
+        };
+        std::string command = "cd " + quoted(work()) + " && XDG_RUNTIME_DIR=" + quoted(root) +
+                              " XDG_CONFIG_HOME=" + quoted(root) + " " + quoted(VKRANDOM_CLI_PATH);
+        for (const auto& arg : args) command += " " + quoted(arg);
+        const fs::path out = root / "stdout.txt", err = root / "stderr.txt";
+        const int status =
+            std::system((command + " >" + quoted(out) + " 2>" + quoted(err)).c_str());
+        return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, readFile(out), readFile(err)};
+    }
+
+    fs::path work() const { return root / "work"; }
+    fs::path robot() const { return root / "robot"; }
+    fs::path settings() const { return root / "VKRandom.ini"; }
+    fs::path lock() const { return root / "VKRandom.lock"; }
+    fs::path root;
+};
 
 struct DemoEntry {
     std::string name;
@@ -83,19 +106,21 @@ struct DemoEntry {
     std::vector<std::string> labels;
 };
 
-TEST_F(CliTest, ShowAndGetOfEveryDemoEntry) {
-    fs::copy(VKRANDOM_DEMO_DIR, work(), fs::copy_options::recursive);
+TEST_F(CliTest, ListShowAndGetOfEveryDemoEntry) {
+    fs::copy(VKRANDOM_DEMO_DIR, work(),
+             fs::copy_options::recursive | fs::copy_options::overwrite_existing);
     // The demo has only the Vesk catalogue; the Pallo and Lumo types read the same entries.
     fs::copy_file(work() / "Random.csv", work() / "RandomPL.csv");
     fs::copy_file(work() / "Random.csv", work() / "RandomL2.csv");
-    const fs::path programs = work() / "robot";
-    const auto settingsFor = [&](int type) {
-        writeSettings("[DATA]\r\nVERSION=" + std::to_string(type) +
-                      "\r\nPATH=" + programs.string() + "\r\n");
+    const auto useType = [&](int type) {
+        writeSettings(folderLine(work() / "robot") + "VERSION=" + std::to_string(type) + "\r\n");
     };
 
-    settingsFor(1);
-    EXPECT_EQ(run({"list"}).out,
+    useType(1);  // in file order, without the entries of the Pallo (2) and Lumo (4) masks
+    const CliResult list = run({"list"});
+    EXPECT_EQ(list.status, 0);
+    EXPECT_EQ(list.err, "");
+    EXPECT_EQ(list.out,
               "あいさつ\n起動時のダンス\n歩き方\n首振り\n鳴き声\n目の色\nダンス曲\n決めポーズ\n"
               "寝るときの動き\n見つからないプログラム\n");
 
@@ -120,136 +145,114 @@ TEST_F(CliTest, ShowAndGetOfEveryDemoEntry) {
     };
     for (const auto& entry : entries) {
         SCOPED_TRACE(entry.name);
-        settingsFor(entry.programType);
+        useType(entry.programType);
         std::string expected =
             "file: " + entry.file + "\nchoice: " + std::to_string(entry.choice) + "\n";
         std::vector<std::string> labels{"ランダム(標準)"};
         labels.insert(labels.end(), entry.labels.begin(), entry.labels.end());
-        for (std::size_t j = 0; j < labels.size(); ++j)
-            expected += (static_cast<int>(j) == entry.choice ? "[x] " : "[ ] ") +
-                        std::to_string(j) + " " + labels[j] + "\n";
-        CliResult show = run({"show", entry.name});
+        for (int j = 0; j < static_cast<int>(labels.size()); ++j)
+            expected += (j == entry.choice ? "[x] " : "[ ] ") + std::to_string(j) + " " +
+                        labels[static_cast<std::size_t>(j)] + "\n";
+        const CliResult show = run({"show", entry.name});
         EXPECT_EQ(show.status, 0);
         EXPECT_EQ(show.err, "");
         EXPECT_EQ(show.out, expected);
         EXPECT_EQ(run({"get", entry.name}).out, std::to_string(entry.choice) + "\n");
     }
 
+    // A catalogue that cannot be read is not an empty list.
+    useType(3);
+    fs::remove(work() / "RandomPL.csv");
+    const CliResult unread = run({"list"});
+    EXPECT_EQ(unread.status, 1);
+    EXPECT_EQ(unread.out, "");
+    EXPECT_EQ(unread.err, box(core::msgCatalogueReadFailed));
+
     // Names that no listed line holds: unknown, filtered out, or not even CP932.
-    settingsFor(1);
+    useType(1);
     for (const std::string name : {"あいさつ2", "ルモ2の光り方", "歩き方😀"}) {
         SCOPED_TRACE(name);
-        CliResult result = run({"show", name});
+        const CliResult result = run({"get", name});
         EXPECT_EQ(result.status, 1);
         EXPECT_EQ(result.out, "");
         EXPECT_NE(result.err.find(name), std::string::npos);
     }
 }
 
-TEST_F(CliTest, SetWritesEveryChoiceThatGetThenReads) {
-    writeCatalogue({"0,歩く,x,WALK.XML,4,40,前,後ろ,左,"});
-    useRobotFolder();
-    const std::string original = readFile(writeProgram("WALK.XML", 40, randomSlot()));
-
-    const std::vector<std::pair<std::string, int>> steps{{"1", 1},      {"2", 2}, {"3", 3},
-                                                         {"random", 0}, {"3", 3}, {"0", 0}};
-    for (const auto& [argument, choice] : steps) {
+TEST_F(CliTest, SetExportsEachChoiceAndFailsWithoutMessage113) {
+    for (const auto& [argument, choice] : std::vector<std::pair<std::string, std::string>>{
+             {"1", "1"}, {"2", "2"}, {"3", "3"}, {"random", "0"}, {"3", "3"}, {"0", "0"}}) {
         SCOPED_TRACE(argument);
-        CliResult set = run({"set", "歩く", argument});
+        const CliResult set = run({"set", "歩き～方", argument});
         EXPECT_EQ(set.status, 0);
-        EXPECT_EQ(set.err, exported);
+        EXPECT_EQ(set.err, box(core::msgExportSucceeded));
         EXPECT_EQ(set.out, "");
-        EXPECT_EQ(run({"get", "歩く"}).out, std::to_string(choice) + "\n");
-        const std::string slot = choice == 0 ? randomSlot() : constantSlot(choice);
-        EXPECT_EQ(readFile(robot() / "WALK.XML"), withSlot(original, 40, slot));
+        EXPECT_EQ(run({"get", "歩き～方"}).out, choice + "\n");
     }
 
-    // A choice the entry does not offer is refused before anything is written.
-    run({"set", "歩く", "2"});
+    // A choice the entry does not offer has no radio to click: refused before any export.
     const std::string before = readFile(robot() / "WALK.XML");
-    CliResult beyond = run({"set", "歩く", "4"});
+    const CliResult beyond = run({"set", "歩き～方", "4"});
     EXPECT_EQ(beyond.status, 1);
     EXPECT_EQ(beyond.err.find("[11"), std::string::npos);
     EXPECT_EQ(readFile(robot() / "WALK.XML"), before);
-}
 
-TEST_F(CliTest, SetFailsWhenTheProgramCannotBeWritten) {
-    writeCatalogue({"0,歩く,x,WALK.XML,4,40,前,後ろ,"});
-    useRobotFolder();
-    const fs::path walk = writeProgram("WALK.XML", 40, randomSlot());
-    if (!makeUnwritable(walk, true)) GTEST_SKIP() << "cannot make a file unwritable here";
-    CliResult result = run({"set", "歩く", "1"});
-    makeUnwritable(walk, false);
-    EXPECT_EQ(result.status, 1);
-    EXPECT_EQ(result.err, "[112] Veskプログラムの書出しに失敗しました\n");
-    EXPECT_EQ(run({"get", "歩く"}).out, "0\n");
-}
-
-TEST_F(CliTest, SetRefusesAnEntryWhoseFileIsMissing) {
-    writeCatalogue({"0,欠けたファイル,x,NONE.XML,4,40,a,b,"});
-    useRobotFolder();
-    CliResult result = run({"set", "欠けたファイル", "1"});
-    EXPECT_EQ(result.status, 1);
-    EXPECT_EQ(result.err.find("[113]"), std::string::npos);
-    EXPECT_EQ(result.err.find("[112]"), std::string::npos);
-    EXPECT_EQ(result.err.rfind("vkrandom-cli: ", 0), 0u);
+    // Export disabled (the file is missing): nothing written, no message box.
+    const CliResult missing = run({"set", "欠けたファイル", "1"});
+    EXPECT_EQ(missing.status, 1);
+    EXPECT_EQ(missing.err.rfind("vkrandom-cli: ", 0), 0u);
+    EXPECT_EQ(missing.err.find("[11"), std::string::npos);
     EXPECT_FALSE(fs::exists(robot() / "NONE.XML"));
+
+    // Export pressed, but the write fails (immutable, so that not even root may write): 112.
+    const fs::path walk = robot() / "WALK.XML";
+    chmod(walk.c_str(), 0444);
+    std::system(("chattr +i " + walk.string() + " 2>/dev/null").c_str());
+    if (access(walk.c_str(), W_OK) == 0) GTEST_SKIP() << "cannot make a file unwritable here";
+    const CliResult failed = run({"set", "歩き～方", "1"});
+    std::system(("chattr -i " + walk.string() + " 2>/dev/null").c_str());
+    EXPECT_EQ(failed.status, 1);
+    EXPECT_EQ(failed.err, box(core::msgExportFailed));
+    EXPECT_EQ(run({"get", "歩き～方"}).out, "0\n");
 }
 
-TEST_F(CliTest, StartUpAsksForTheProgramFolderThroughDialogAnswers) {
-    writeCatalogue({"0,歩く,x,WALK.XML,4,40,a,"});
+TEST_F(CliTest, StartUpFolderQuestionTakesAChooseAnswerOrIsCancelled) {
     const std::string noFolder = "[DATA]\r\nPATH=\r\n[REMOTE]\r\nCONNECT_TYPE=0\r\n";
+    const std::string question = box(core::msgChooseStartup) + "[dialog] STARTUP.XML\n";
     writeSettings(noFolder);
-
-    CliResult chosen = run({"--choose", (robot() / "STARTUP.XML").string(), "list"});
+    const CliResult chosen = run({"--choose", (robot() / "STARTUP.XML").string(), "list"});
     EXPECT_EQ(chosen.status, 0);
-    EXPECT_EQ(chosen.err, chooseStartup);
-    EXPECT_EQ(chosen.out, "歩く\n");
-    EXPECT_EQ(readFile(settings()),
-              "[DATA]\r\nPATH=" + robot().string() + "\r\n[REMOTE]\r\nCONNECT_TYPE=0\r\n");
+    EXPECT_EQ(chosen.err, question);
+    EXPECT_EQ(chosen.out, "歩き～方\n欠けたファイル\n");
+    EXPECT_NE(readFile(settings()).find("PATH=" + robot().string() + "\r\n"), std::string::npos);
 
-    // A folder that holds the start-up program is not asked for again.
-    EXPECT_EQ(run({"list"}).err, "");
-
-    // Without an answer the dialog is cancelled: message 139, and start-up goes on.
+    // No answer left: the dialog is cancelled and start-up goes on.
     writeSettings(noFolder);
-    CliResult cancelled = run({"list"});
+    const CliResult cancelled = run({"list"});
     EXPECT_EQ(cancelled.status, 0);
-    EXPECT_EQ(
-        cancelled.err,
-        chooseStartup + "[139] 設定ボタンで接続タイプやデータフォルダーを指定してください。\n");
-    EXPECT_EQ(cancelled.out, "歩く\n");
+    EXPECT_EQ(cancelled.err, question + box(core::msgUseSettings));
+    EXPECT_EQ(cancelled.out, chosen.out);
     EXPECT_EQ(readFile(settings()), noFolder);
 }
 
 TEST_F(CliTest, StartUpIsRefusedWhileAnotherInstanceHoldsTheLock) {
-    writeCatalogue({"0,歩く,x,WALK.XML,4,40,a,"});
     writeSettings("[DATA]\r\nPATH=\r\n");  // would ask for the folder if start-up went on
-    int held = open(lock().c_str(), O_RDWR | O_CREAT, 0600);
+    const int held = open(lock().c_str(), O_RDWR | O_CREAT, 0600);
     ASSERT_GE(held, 0);
     ASSERT_EQ(flock(held, LOCK_EX), 0);
-
-    const std::vector<std::vector<std::string>> commands{
-        {"list"}, {"set", "歩く", "1"}, {"settings"}};
-    for (const auto& args : commands) {
-        CliResult refused = run(args);
+    for (const auto& args : std::vector<std::vector<std::string>>{{"list"}, {"settings"}}) {
+        const CliResult refused = run(args);
         EXPECT_EQ(refused.status, 3);
-        EXPECT_EQ(refused.err, "[106] 本プログラムは既に起動されています。\n");
+        EXPECT_EQ(refused.err, box(core::msgAlreadyRunning));
         EXPECT_EQ(refused.out, "");
     }
     close(held);
-    useRobotFolder();
-    EXPECT_EQ(run({"list"}).status, 0);
 }
 
-TEST_F(CliTest, SettingsDialogWritesWhatOkStores) {
-    writeCatalogue({"0,歩く,x,WALK.XML,4,40,a,"});
-    const std::string path = "[DATA]\r\nPATH=" + robot().string() + "\r\n";
+TEST_F(CliTest, SettingsPrintsAndStoresWhatTheDialogWould) {
+    const std::string path = folderLine(robot());
     writeSettings(path);
-
-    CliResult shown = run({"settings"});
-    EXPECT_EQ(shown.status, 0);
-    EXPECT_EQ(shown.out,
+    EXPECT_EQ(run({"settings"}).out,
               "program type: 1\nconnection type: 0\nprogram folder: " + robot().string() + "\n");
     EXPECT_EQ(readFile(settings()), path);
 
@@ -259,59 +262,52 @@ TEST_F(CliTest, SettingsDialogWritesWhatOkStores) {
     EXPECT_EQ(run({"settings", "--connect-type", "2"}).status, 0);
     EXPECT_EQ(readFile(settings()), path + "[REMOTE]\r\nCONNECT_TYPE=2\r\n");
 
-    // A changed type reloads its own catalogue, which is missing here.
-    CliResult changed = run({"settings", "--program-type", "4"});
-    EXPECT_EQ(changed.status, 0);
-    EXPECT_EQ(changed.err, "[102] データファイルの読み込みに失敗しました\n");
-    EXPECT_EQ(readFile(settings()), path + "VERSION=4\r\n[REMOTE]\r\nCONNECT_TYPE=2\r\n");
-    EXPECT_EQ(run({"settings"}).out,
-              "program type: 4\nconnection type: 2\nprogram folder: " + robot().string() + "\n");
-}
-
-TEST_F(CliTest, SettingsFolderButtonStoresTheChosenFolderOnly) {
-    writeCatalogue({"0,歩く,x,WALK.XML,4,40,a,"});
-    useRobotFolder(1);
-    const std::string before = readFile(settings());
-
-    CliResult cancelled = run({"settings", "--choose-folder"});
+    // The folder button, then Cancel: a chosen folder is all that is stored.
+    const std::string question = box(core::msgChooseStartup) + "[dialog] STARTUP.XML\n";
+    const CliResult cancelled = run({"settings", "--choose-folder"});
     EXPECT_EQ(cancelled.status, 1);
-    EXPECT_EQ(cancelled.err, chooseStartup);
-    EXPECT_EQ(readFile(settings()), before);
-
-    const fs::path other = root() / "other";
+    EXPECT_EQ(cancelled.err, question);
+    EXPECT_EQ(readFile(settings()), path + "[REMOTE]\r\nCONNECT_TYPE=2\r\n");
+    const fs::path other = root / "other";
     writeFile(other / "STARTUP.XML", "");
-    CliResult chosen =
+    const CliResult chosen =
         run({"--choose", (other / "STARTUP.XML").string(), "settings", "--choose-folder"});
     EXPECT_EQ(chosen.status, 0);
-    EXPECT_EQ(chosen.err, chooseStartup);
-    EXPECT_EQ(readFile(settings()), "[DATA]\r\nVERSION=1\r\nPATH=" + other.string() +
-                                        "\r\n[REMOTE]\r\nCONNECT_TYPE=1\r\n");
+    EXPECT_EQ(chosen.err, question);
+    EXPECT_EQ(readFile(settings()), folderLine(other) + "[REMOTE]\r\nCONNECT_TYPE=2\r\n");
+
+    // A changed type is written and reloads its own catalogue, which is missing here.
+    const CliResult changed = run({"settings", "--program-type", "4"});
+    EXPECT_EQ(changed.status, 0);
+    EXPECT_EQ(changed.err, box(core::msgCatalogueReadFailed));
+    EXPECT_EQ(readFile(settings()),
+              folderLine(other) + "VERSION=4\r\n[REMOTE]\r\nCONNECT_TYPE=2\r\n");
 }
 
-TEST_F(CliTest, ExecPlacesTheProgramAndReportsFailures) {
-    writeCatalogue({"0,歩く,x,WALK.XML,4,40,a,", "0,欠けたファイル,x,NONE.XML,4,40,a,"});
-    const std::string program = readFile(writeProgram("WALK.XML", 40, constantSlot(1)));
-    const fs::path card = root() / "card";
+TEST_F(CliTest, ExecSucceedsSilentlyAndFailsOnAMessageOrACancelledDialog) {
+    const fs::path card = root / "card";
     writeFile(card / "ADDON" / "REMOTE.LOG", "old");
-    writeSettings("[DATA]\r\nPATH=" + robot().string() + "\r\n[REMOTE]\r\nCONNECT_TYPE=1\r\n" +
-                  "REMOTE_DIR=" + card.string() + "/\r\n");
-
-    CliResult usb = run({"exec", "歩く"});
+    writeSettings(folderLine(robot()) +
+                  "[REMOTE]\r\nCONNECT_TYPE=1\r\nREMOTE_DIR=" + card.string() + "/\r\n");
+    const CliResult usb = run({"exec", "歩き～方"});
     EXPECT_EQ(usb.status, 0);
     EXPECT_EQ(usb.err, "");
-    EXPECT_EQ(readFile(card / "ADDON" / "TEMP.VX4"), program);
-    EXPECT_EQ(readFile(card / "ADDON" / "REMOTE.LOG"),
-              std::string("\xFE\xFF\x88\x03\x00\x00\x19\x00\x05\x00\x00\x00\x00\x00\x00\x00", 16));
+    EXPECT_EQ(readFile(card / "ADDON" / "TEMP.VX4"), readFile(robot() / "WALK.XML"));
 
-    CliResult missing = run({"exec", "欠けたファイル"});
+    const CliResult missing = run({"exec", "欠けたファイル"});
     EXPECT_EQ(missing.status, 1);
     EXPECT_EQ(missing.err.substr(0, 6), "[117] ");
 
-    // No card where the folder points: the question for REMOTE.LOG goes unanswered.
-    fs::remove_all(card);
-    CliResult cancelled = run({"exec", "歩く"});
+    fs::remove_all(card);  // the question for REMOTE.LOG, left unanswered
+    const CliResult cancelled = run({"exec", "歩き～方"});
     EXPECT_EQ(cancelled.status, 1);
     EXPECT_EQ(cancelled.err, "[dialog] ADDON/REMOTE.LOG\n");
+
+    // Over the SD card nothing runs, and no message says so: the exit status must.
+    writeSettings(folderLine(robot()) + "[REMOTE]\r\nCONNECT_TYPE=0\r\n");
+    const CliResult sdCard = run({"exec", "歩き～方"});
+    EXPECT_EQ(sdCard.status, 1);
+    EXPECT_FALSE(fs::exists(card));
 }
 
 TEST_F(CliTest, UsageErrorsStopBeforeStartUp) {
@@ -327,27 +323,23 @@ TEST_F(CliTest, UsageErrorsStopBeforeStartUp) {
         {"set", "a", "-1"},
         {"settings", "--program-type", "5"},
         {"settings", "--connect-type"},
-        {"settings", "--choose-folder", "--connect-type", "1"},
-    };
+        {"settings", "--choose-folder", "--connect-type", "1"}};
     for (const auto& args : mistakes) {
         SCOPED_TRACE(testing::PrintToString(args));
-        CliResult result = run(args);
+        const CliResult result = run(args);
         EXPECT_EQ(result.status, 2);
         EXPECT_EQ(result.out, "");
         EXPECT_NE(result.err.find("--help"), std::string::npos);
         EXPECT_FALSE(fs::exists(lock()));  // start-up never ran
     }
 
-    CliResult help = runBare({"--help"});
+    const CliResult help = runBare({"--help"});
     EXPECT_EQ(help.status, 0);
     EXPECT_EQ(help.out.rfind("Usage: vkrandom-cli", 0), 0u);
-    for (const char* command : {"list", "show NAME", "get NAME", "set NAME CHOICE", "exec NAME",
-                                "--program-type N", "--connect-type N", "--choose-folder"})
-        EXPECT_NE(help.out.find(command), std::string::npos) << command;
-    CliResult version = runBare({"--version"});
+    EXPECT_NE(help.out.find("settings --choose-folder"), std::string::npos);
+    const CliResult version = runBare({"--version"});
     EXPECT_EQ(version.status, 0);
     EXPECT_EQ(version.out, "1.6.0.0\n");
 }
 
 }  // namespace
-}  // namespace cli_tests

@@ -67,16 +67,16 @@ QStringList ScriptedRunner::seen() const {
     return ids;
 }
 
-QByteArray randomSlot4() {
-    return QByteArrayLiteral("<mem_r size=\"4\" adr=\"0x0084\"/>");
-}
-
-QByteArray constantSlot(int digit) {
-    return "<const data=\"" + QByteArray::number(digit) + "\"/>\r\n" + QByteArray(11, ' ');
-}
-
 namespace {
-QByteArray program(int offset, const QByteArray& slot) {
+QByteArray cp932(const char* utf8) {
+    return QByteArray::fromStdString(platform::utf8ToCp932(utf8).value());
+}
+
+// A program with `slot` at `offset`: random (4-byte source) or constant n (choice n + 1).
+QByteArray program(int offset, int constant = -1) {
+    const QByteArray slot = constant < 0 ? QByteArrayLiteral("<mem_r size=\"4\" adr=\"0x0084\"/>")
+                                         : "<const data=\"" + QByteArray::number(constant) +
+                                               "\"/>\r\n" + QByteArray(11, ' ');
     return "<program>" + QByteArray(offset - 11, ' ') + "\r\n" + slot + "\r\n</program>\r\n";
 }
 }  // namespace
@@ -90,10 +90,10 @@ RobotFixture::RobotFixture() {
                     "1,歩き方,x,WALK.XML,4,16,ゆっくり,はやい,\r\n"));
     writeFile(path("RandomV2.csv"),
               cp932("種別,名前\r\n2,パロのしぐさ,x,PALLO.XML,4,16,まばたき,あくび,\r\n"));
-    writeFile(robot() + "/STARTUP.XML", program(greetingOffset, randomSlot4()));
-    writeFile(robot() + "/ACT/DANCE.XML", program(24, constantSlot(1)));
-    writeFile(robot() + "/WALK.XML", program(16, randomSlot4()));
-    writeFile(robot() + "/PALLO.XML", program(16, randomSlot4()));
+    writeFile(robot() + "/STARTUP.XML", program(40));
+    writeFile(robot() + "/ACT/DANCE.XML", program(24, 1));
+    writeFile(robot() + "/WALK.XML", program(16));
+    writeFile(robot() + "/PALLO.XML", program(16));
     writeSettings("[DATA]\r\n" + pathLine(robot()) + "[REMOTE]\r\nCONNECT_TYPE=0\r\n");
 }
 
@@ -117,6 +117,12 @@ QByteArray RobotFixture::pathLine(const QString& folder) const {
     return "PATH=" + QFile::encodeName(folder) + "\r\n";
 }
 
+app::CVKRandomDlg& WindowFixture::open() {
+    window.emplace(robot.options(), runner);  // the old window and its lock go first
+    window->show();
+    return *window;
+}
+
 void writeFile(const QString& path, const QByteArray& bytes) {
     QDir().mkpath(QFileInfo(path).path());
     QFile file(path);
@@ -127,10 +133,6 @@ void writeFile(const QString& path, const QByteArray& bytes) {
 QByteArray readFile(const QString& path) {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-QByteArray cp932(const char* utf8) {
-    return QByteArray::fromStdString(platform::utf8ToCp932(utf8).value());
 }
 
 QListWidget* listOf(app::CVKRandomDlg& window) {
@@ -146,6 +148,17 @@ int checkedRadio(app::CVKRandomDlg& window) {
     for (int id = core::idRadioRandom; id <= core::idRadioLast; ++id)
         if (radioOf(window, id)->isChecked()) found = found == -1 ? id : -2;
     return found;
+}
+
+int shownChoices(app::CVKRandomDlg& window) {
+    int shown = 0;
+    for (int k = 1; k <= core::maxShownChoices; ++k)
+        if (!radioOf(window, core::idRadioRandom + k)->isHidden()) shown = shown == k - 1 ? k : -1;
+    return shown;
+}
+
+bool isEnabled(app::CVKRandomDlg& window, int id) {
+    return window.control(id)->isEnabled();
 }
 
 void clickLine(app::CVKRandomDlg& window, int row, bool twice) {

@@ -7,6 +7,7 @@
 #include <QTemporaryDir>
 #include <deque>
 #include <functional>
+#include <optional>
 
 #include "app/define_dlg.h"
 #include "app/dialog_runner.h"
@@ -43,15 +44,11 @@ class ScriptedRunner : public app::DialogRunner {
     std::deque<Step> steps;
 };
 
-QByteArray randomSlot4();
-QByteArray constantSlot(int digit);  // constant-1 form
-
 // robot/ with STARTUP.XML (random, 5 labels), ACT/DANCE.XML (choice 2 of 2), WALK.XML
 // (random), PALLO.XML; Random.csv listing them (PALLO for program type 2 only), RandomV2.csv,
 // VKRandom.ini with PATH and CONNECT_TYPE 0.
 class RobotFixture {
   public:
-    static constexpr int greetingOffset = 40;
     RobotFixture();
     QString path(const QString& name) const { return dir_.filePath(name); }
     QString robot() const { return path(QStringLiteral("robot")); }
@@ -64,14 +61,25 @@ class RobotFixture {
     QTemporaryDir dir_;
 };
 
+// The robot folder, a runner and the main window on them. open() creates and shows a new
+// window (the old one goes first), so a test may change the folder before it.
+struct WindowFixture {
+    app::CVKRandomDlg& open();
+
+    RobotFixture robot;
+    ScriptedRunner runner;
+    std::optional<app::CVKRandomDlg> window;
+};
+
 void writeFile(const QString& path, const QByteArray& bytes);
 QByteArray readFile(const QString& path);
-QByteArray cp932(const char* utf8);
 
 void clickLine(app::CVKRandomDlg& window, int row, bool twice = false);
 void click(QWidget* widget);
 QListWidget* listOf(app::CVKRandomDlg& window);
 QRadioButton* radioOf(app::CVKRandomDlg& window, int id);
 int checkedRadio(app::CVKRandomDlg& window);  // id, -1 none, -2 several
+int shownChoices(app::CVKRandomDlg& window);  // n when radios 1..n alone are shown, else -1
+bool isEnabled(app::CVKRandomDlg& window, int id);
 
 }  // namespace gui_testing

@@ -10,10 +10,9 @@ class GuiTest : public QObject {
 
     // main_window_test.cpp
     void startState();
-    void selectingEntriesShowsTheirChoices();
-    void exportWritesTheCheckedChoice();
+    void selectExportAndReselect();
     void executeOverUsbAndItsFileError();
-    void cardTransfersThroughTheWindow();
+    void cardTransfersShowProgress();
     void enterAndEscapeEndTheWindow();
     void secondInstanceClosesAfterItsMessage();
     void startUpAsksForTheProgramFolder();
@@ -22,6 +21,7 @@ class GuiTest : public QObject {
     void executeFollowsTheConnectionType();  // also: OK without a change
     void changedProgramTypeReloadsTheList();
     void cancelKeepsOnlyTheChosenFolder();
+    void settingsKeys();  // tab order, Enter on Cancel
 
     // shell_test.cpp
     void aboutBoxFromTheWindowMenu();

@@ -1,5 +1,5 @@
-// The main window: start state, selection, export, execute, the keys that end it, the second
-// instance and the program-folder question at start-up.
+// The main window: start state, selection and export, execute, card progress, the keys that
+// end it, the second instance and the program-folder question at start-up.
 #include <QFile>
 #include <QLabel>
 #include <QListWidget>
@@ -8,6 +8,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
+#include <QTimer>
 
 #include "core/messages.h"
 #include "gui_fixture.h"
@@ -24,211 +25,177 @@ QString fileName(app::CVKRandomDlg& window) {
 }  // namespace
 
 void GuiTest::startState() {
-    RobotFixture robot;
-    ScriptedRunner runner;
-    app::CVKRandomDlg window(robot.options(), runner);
-    window.show();
-
-    QCOMPARE(runner.seen(), QStringList());
+    WindowFixture t;
+    app::CVKRandomDlg& window = t.open();
+    QCOMPARE(t.runner.seen(), QStringList());
     QCOMPARE(window.windowTitle(), QStringLiteral("Veskランダムエディター"));
     QListWidget* list = listOf(window);
     QStringList lines;
     for (int row = 0; row < list->count(); ++row) lines << list->item(row)->text();
     QCOMPARE(lines, (QStringList{"あいさつ", "ダンス", "歩き方"}));  // file order, type 1 only
-    QCOMPARE(list->item(1)->data(Qt::UserRole).toByteArray(), cp932("ダンス"));
     QVERIFY(list->selectedItems().isEmpty());
-
     QVERIFY(!radioOf(window, idRadioRandom)->isHidden());
-    for (int id = idRadioRandom + 1; id <= core::idRadioLast; ++id)
-        QVERIFY(radioOf(window, id)->isHidden());
+    QCOMPARE(shownChoices(window), 0);
     QCOMPARE(checkedRadio(window), -1);
-    QVERIFY(!window.control(core::idExportButton)->isEnabled());
-    QVERIFY(!window.control(core::idExecuteButton)->isEnabled());
-    QVERIFY(window.control(core::idSettingsButton)->isEnabled());
+    QVERIFY(!isEnabled(window, core::idExportButton) && !isEnabled(window, core::idExecuteButton));
+    QVERIFY(isEnabled(window, core::idSettingsButton));
     QCOMPARE(fileName(window), QString());
     // The first control with a tab stop has the focus; no button is a default button.
     QCOMPARE(window.focusWidget(), window.control(core::idCloseButton));
     for (auto* button : window.findChildren<QPushButton*>()) QVERIFY(!button->autoDefault());
 }
 
-void GuiTest::selectingEntriesShowsTheirChoices() {
-    RobotFixture robot;
-    ScriptedRunner runner;
-    app::CVKRandomDlg window(robot.options(), runner);
-    window.show();
-
+void GuiTest::selectExportAndReselect() {
+    WindowFixture t;
+    app::CVKRandomDlg& window = t.open();
     clickLine(window, 0);  // five labels, random
+    QCOMPARE(shownChoices(window), 5);
     const QStringList labels{"おはよう", "こんにちは", "こんばんは", "やあ", "どうも"};
     for (int k = 1; k <= 5; ++k)
         QCOMPARE(radioOf(window, idRadioRandom + k)->text(), labels[k - 1]);
-    QVERIFY(!radioOf(window, idRadioRandom + 5)->isHidden());
-    QVERIFY(radioOf(window, idRadioRandom + 6)->isHidden());
     QCOMPARE(checkedRadio(window), int(idRadioRandom));
     QCOMPARE(fileName(window), QStringLiteral("STARTUP.XML"));
-    QVERIFY(window.control(core::idExportButton)->isEnabled());
-    QVERIFY(!window.control(core::idExecuteButton)->isEnabled());  // SD card
+    QVERIFY(isEnabled(window, core::idExportButton));
+    QVERIFY(!isEnabled(window, core::idExecuteButton));  // SD card
+    // The right button opens the context menu and leaves the selection alone.
+    QListWidget* list = listOf(window);
+    QTest::mouseClick(list->viewport(), Qt::RightButton, {},
+                      list->visualItemRect(list->item(2)).center());
+    QCOMPARE(window.selectedLine(), 0);
+    QCOMPARE(shownChoices(window), 5);
 
-    clickLine(window, 1);  // two labels, fixed choice 2
-    QVERIFY(!radioOf(window, idRadioRandom + 2)->isHidden());
-    for (int k = 3; k <= 5; ++k) QVERIFY(radioOf(window, idRadioRandom + k)->isHidden());
+    QTest::keyClick(list, Qt::Key_Down);  // keys select as clicks do: two labels, 2
+    QCOMPARE(shownChoices(window), 2);
     QCOMPARE(radioOf(window, idRadioRandom + 2)->text(), QStringLiteral("左"));
     QCOMPARE(checkedRadio(window), idRadioRandom + 2);
     QCOMPARE(fileName(window), QStringLiteral("ACT\\DANCE.XML"));
 
-    QTest::keyClick(listOf(window), Qt::Key_Down);  // keys select as clicks do
-    QCOMPARE(fileName(window), QStringLiteral("WALK.XML"));
-    QCOMPARE(checkedRadio(window), int(idRadioRandom));
-    QCOMPARE(runner.seen(), QStringList());
-}
-
-void GuiTest::exportWritesTheCheckedChoice() {
-    RobotFixture robot;
-    ScriptedRunner runner;
-    app::CVKRandomDlg window(robot.options(), runner);
-    window.show();
-    const QString startup = robot.robot() + "/STARTUP.XML";
-
     clickLine(window, 0);
     click(radioOf(window, idRadioRandom + 3));
-    runner.ok();
+    t.runner.ok();
     click(window.control(core::idExportButton));
-    QCOMPARE(runner.seen(), QStringList{"113"});
-    QCOMPARE(runner.log[0].icon, int(QMessageBox::Warning));
-    QCOMPARE(runner.log[0].text, QString::fromUtf8(core::messageText(core::msgExportSucceeded)));
-    QCOMPARE(readFile(startup).mid(RobotFixture::greetingOffset, 30), constantSlot(2));
-    QCOMPARE(checkedRadio(window), idRadioRandom + 3);  // left as it was
-
+    QCOMPARE(t.runner.seen(), QStringList{"113"});
+    QCOMPARE(t.runner.log[0].icon, int(QMessageBox::Warning));
+    QCOMPARE(t.runner.log[0].text, QString::fromUtf8(core::messageText(core::msgExportSucceeded)));
     clickLine(window, 1);
     clickLine(window, 0);
     QCOMPARE(checkedRadio(window), idRadioRandom + 3);  // read back from the file
-
-    QVERIFY(QFile::remove(startup));
-    click(window.control(core::idExportButton));
-    QCOMPARE(runner.seen(), (QStringList{"113", "112"}));
 }
 
 void GuiTest::executeOverUsbAndItsFileError() {
-    RobotFixture robot;
-    const QString card = robot.path("card/ADDON/");
+    WindowFixture t;
+    const QString card = t.robot.path("card/ADDON/");
     writeFile(card + "REMOTE.LOG", QByteArray(16, '\0'));
-    robot.writeSettings("[DATA]\r\n" + robot.pathLine(robot.robot()) +
-                        "[REMOTE]\r\nCONNECT_TYPE=1\r\nREMOTE_DIR=" +
-                        QFile::encodeName(robot.path("card")) + "/\r\n");
-    ScriptedRunner runner;
-    app::CVKRandomDlg window(robot.options(), runner);
-    window.show();
-
+    t.robot.writeSettings("[DATA]\r\n" + t.robot.pathLine(t.robot.robot()) +
+                          "[REMOTE]\r\nCONNECT_TYPE=1\r\nREMOTE_DIR=" +
+                          QFile::encodeName(t.robot.path("card")) + "/\r\n");
+    app::CVKRandomDlg& window = t.open();
     clickLine(window, 1, true);  // a double-click on a line executes it
-    QCOMPARE(readFile(card + "TEMP.VX4"), readFile(robot.robot() + "/ACT/DANCE.XML"));
-    QCOMPARE(readFile(card + "REMOTE.LOG").toHex(' '),
-             QByteArray("fe ff 88 03 00 00 19 00 05 00 00 00 00 00 00 00"));
-    QVERIFY(window.control(core::idExecuteButton)->isEnabled());
-    QCOMPARE(runner.seen(), QStringList());
+    QCOMPARE(readFile(card + "TEMP.VX4"), readFile(t.robot.robot() + "/ACT/DANCE.XML"));
+    QCOMPARE(t.runner.seen(), QStringList());
 
     // A record file that opens but cannot be written: the error box, and the window goes on.
     if (!QFile::exists("/dev/full")) QSKIP("needs /dev/full");
     QVERIFY(QFile::remove(card + "REMOTE.LOG") && QFile::link("/dev/full", card + "REMOTE.LOG"));
-    const QByteArray settings = robot.settings();
-    runner.ok();
+    t.runner.ok();
     click(window.control(core::idExecuteButton));
-    QCOMPARE(runner.seen(), QStringList{"0"});
-    QCOMPARE(runner.log[0].icon, int(QMessageBox::Critical));
-    QVERIFY2(runner.log[0].text.contains("REMOTE.LOG"), qPrintable(runner.log[0].text));
-    QCOMPARE(robot.settings(), settings);
+    QCOMPARE(t.runner.seen(), QStringList{"0"});
+    QCOMPARE(t.runner.log[0].icon, int(QMessageBox::Critical));
+    QVERIFY2(t.runner.log[0].text.contains("REMOTE.LOG"), qPrintable(t.runner.log[0].text));
     QVERIFY(window.isVisible());
 }
 
-void GuiTest::cardTransfersThroughTheWindow() {
-    RobotFixture robot;
-    testing_support::CardEmulatorProcess card(robot.robot().toStdString());
-    robot.writeSettings("[REMOTE]\r\nCONNECT_TYPE=2\r\nCARD_HOST=" +
-                        QByteArray::fromStdString(card.host()) + "\r\n");
-    ScriptedRunner runner;
-    app::CVKRandomDlg window(robot.options(), runner);
-    window.show();
-    QCOMPARE(runner.seen(), QStringList());  // programs on the card: no folder question
+void GuiTest::cardTransfersShowProgress() {
+    WindowFixture t;
+    testing_support::CardEmulatorProcess card(t.robot.robot().toStdString());
+    t.robot.writeSettings("[REMOTE]\r\nCONNECT_TYPE=2\r\nCARD_HOST=" +
+                          QByteArray::fromStdString(card.host()) + "\r\n");
+    app::CVKRandomDlg& window = t.open();
+    QCOMPARE(t.runner.seen(), QStringList());  // programs on the card: no folder question
 
-    // Each transfer runs the progress hook inside the window's command; none outlives it.
+    // The card client's progress hook feeds the dialog while the window paints; it is gone
+    // before any message box and after each command. The close box does nothing meanwhile.
+    const auto progressDialogs = [&] { return window.findChildren<QProgressDialog*>().size(); };
+    qsizetype duringRead = 0, atTheBox = -1;
+    bool closedDuringRead = true;
+    QTimer::singleShot(0, &window, [&] {
+        duringRead = progressDialogs();
+        closedDuringRead = window.close();
+    });
     clickLine(window, 0);
-    QCOMPARE(checkedRadio(window), int(idRadioRandom));
-    QVERIFY(window.control(core::idExecuteButton)->isEnabled());
+    QCOMPARE(duringRead, 1);
+    QVERIFY(!closedDuringRead && window.isVisible());
+    QVERIFY(isEnabled(window, core::idExecuteButton));
     click(radioOf(window, idRadioRandom + 1));
-    runner.ok();
+    t.runner.then([&](QDialog&) {
+        atTheBox = progressDialogs();
+        return int(QDialog::Accepted);
+    });
     click(window.control(core::idExportButton));
-    QCOMPARE(runner.seen(), QStringList{"113"});
-    QCOMPARE(readFile(robot.robot() + "/STARTUP.XML").mid(RobotFixture::greetingOffset, 30),
-             constantSlot(0));
-    QVERIFY(window.findChildren<QProgressDialog*>().isEmpty());
-    QVERIFY(window.isVisible());
+    QCOMPARE(t.runner.seen(), QStringList{"113"});
+    QCOMPARE(atTheBox, 0);
+    clickLine(window, 1);
+    clickLine(window, 0);
+    QCOMPARE(checkedRadio(window), idRadioRandom + 1);
+    QCOMPARE(progressDialogs(), 0);
 }
 
 void GuiTest::enterAndEscapeEndTheWindow() {
-    RobotFixture robot;
-    ScriptedRunner runner;
-    auto endsWith = [&](int expected, const std::function<void(app::CVKRandomDlg&)>& act) {
-        app::CVKRandomDlg window(robot.options(), runner);
-        window.show();
-        clickLine(window, 0);
+    WindowFixture t;
+    using Act = std::function<void(app::CVKRandomDlg&)>;
+    const std::vector<std::pair<int, Act>> ends{
+        {QDialog::Accepted, [](auto& w) { QTest::keyClick(listOf(w), Qt::Key_Return); }},
+        {QDialog::Rejected, [](auto& w) { QTest::keyClick(listOf(w), Qt::Key_Escape); }},
+        {QDialog::Rejected, [](auto& w) { click(w.control(core::idCloseButton)); }}};
+    for (const auto& [result, act] : ends) {
+        app::CVKRandomDlg& window = t.open();
+        clickLine(window, 0);  // the focus is on the list
         act(window);
-        return !window.isVisible() && window.result() == expected;
-    };
-    QVERIFY(endsWith(QDialog::Accepted, [](app::CVKRandomDlg& w) {
-        QTest::keyClick(listOf(w), Qt::Key_Return);  // the focus is on the list
-    }));
-    QVERIFY(endsWith(QDialog::Rejected,
-                     [](app::CVKRandomDlg& w) { QTest::keyClick(listOf(w), Qt::Key_Escape); }));
-    QVERIFY(endsWith(QDialog::Rejected,
-                     [](app::CVKRandomDlg& w) { click(w.control(core::idCloseButton)); }));
+        QVERIFY(!window.isVisible());
+        QCOMPARE(window.result(), result);
+    }
 
     // Enter on a button that has the focus presses that button.
-    app::CVKRandomDlg window(robot.options(), runner);
-    window.show();
+    app::CVKRandomDlg& window = t.open();
     window.control(core::idSettingsButton)->setFocus();
     QTest::keyClick(window.control(core::idSettingsButton), Qt::Key_Enter, Qt::KeypadModifier);
-    QCOMPARE(runner.seen(), QStringList{"settings"});
+    QCOMPARE(t.runner.seen(), QStringList{"settings"});
     QVERIFY(window.isVisible());
 }
 
 void GuiTest::secondInstanceClosesAfterItsMessage() {
-    RobotFixture robot;
+    WindowFixture t;
+    app::CVKRandomDlg& first = t.open();
     ScriptedRunner runner;
-    app::CVKRandomDlg first(robot.options(), runner);
-    first.show();
-
-    ScriptedRunner secondRunner;
-    app::CVKRandomDlg second(robot.options(), secondRunner);
+    app::CVKRandomDlg second(t.robot.options(), runner);
     second.show();
-    QCOMPARE(secondRunner.seen(), QStringList{"106"});
+    QCOMPARE(runner.seen(), QStringList{"106"});
     QCOMPARE(listOf(second)->count(), 0);
     QCoreApplication::processEvents();  // the posted close request
     QVERIFY(!second.isVisible());
-
     QVERIFY(first.isVisible());
-    QCOMPARE(listOf(first)->count(), 3);
-    QCOMPARE(runner.seen(), QStringList());
+    QCOMPARE(t.runner.seen(), QStringList());
 }
 
 void GuiTest::startUpAsksForTheProgramFolder() {
-    RobotFixture robot;
+    WindowFixture t;
     // No folder yet; the copy on disk names its start-up program in lower case, as FAT may.
-    robot.writeSettings("[REMOTE]\r\nCONNECT_TYPE=0\r\n");
-    writeFile(robot.path("copy/startup.xml"), readFile(robot.robot() + "/STARTUP.XML"));
-    writeFile(robot.path("copy/OTHER.XML"), "");
-    ScriptedRunner runner;
-    runner.ok();
-    runner.chooseFile(robot.path("copy/startup.xml"));
-    app::CVKRandomDlg window(robot.options(), runner);
-    window.show();
-    QCOMPARE(runner.seen(), (QStringList{"131", "file"}));
-    const Shown& dialog = runner.log[1];
+    t.robot.writeSettings("[REMOTE]\r\nCONNECT_TYPE=0\r\n");
+    writeFile(t.robot.path("copy/startup.xml"), readFile(t.robot.robot() + "/STARTUP.XML"));
+    writeFile(t.robot.path("copy/OTHER.XML"), "");
+    t.runner.ok();
+    t.runner.chooseFile(t.robot.path("copy/startup.xml"));
+    app::CVKRandomDlg& window = t.open();
+    QCOMPARE(t.runner.seen(), (QStringList{"131", "file"}));
+    const Shown& dialog = t.runner.log[1];
     QCOMPARE(dialog.defaultSuffix, QStringLiteral("XML"));
     QCOMPARE(dialog.initialFile, QStringLiteral("STARTUP.XML"));
     // The dialog's filter, applied as the dialog does, offers the start-up program only.
     QCOMPARE(dialog.filters.size(), 1);
     QVERIFY(dialog.filters[0].startsWith(QStringLiteral("Vesk起動ﾌﾟﾛｸﾞﾗﾑ (")));
     const QString pattern = dialog.filters[0].section('(', 1).chopped(1);
-    QCOMPARE(QDir(robot.path("copy")).entryList({pattern}, QDir::Files | QDir::CaseSensitive),
+    QCOMPARE(QDir(t.robot.path("copy")).entryList({pattern}, QDir::Files | QDir::CaseSensitive),
              QStringList{"startup.xml"});
-    QVERIFY(robot.settings().contains(robot.pathLine(robot.path("copy"))));
+    QVERIFY(t.robot.settings().contains(t.robot.pathLine(t.robot.path("copy"))));
     QCOMPARE(listOf(window)->count(), 3);
 }

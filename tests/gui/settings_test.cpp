@@ -1,5 +1,4 @@
 // The settings dialog as the main window's Settings button opens it.
-#include <QFile>
 #include <QListWidget>
 #include <QRadioButton>
 #include <QTest>
@@ -14,97 +13,92 @@ namespace {
 bool checked(CDefineDlg& dialog, int id) {
     return static_cast<QRadioButton*>(dialog.control(id))->isChecked();
 }
-void openSettings(app::CVKRandomDlg& window) {
-    click(window.control(core::idSettingsButton));
-}
 }  // namespace
 
 void GuiTest::executeFollowsTheConnectionType() {
     for (const bool selected : {false, true}) {
         for (const int connect : {1, 2, 0}) {
-            RobotFixture robot;
-            ScriptedRunner runner;
-            app::CVKRandomDlg window(robot.options(), runner);
-            window.show();
+            WindowFixture t;
+            app::CVKRandomDlg& window = t.open();
             if (selected) clickLine(window, 0);
             bool openedAsStored = false;
-            runner.inSettings([&](CDefineDlg& dialog) {
+            t.runner.inSettings([&](CDefineDlg& dialog) {
                 openedAsStored = checked(dialog, CDefineDlg::idConnectSd) &&
                                  checked(dialog, CDefineDlg::idTypeVesk);
                 click(dialog.control(CDefineDlg::idConnectSd + connect));
                 QTest::keyClick(&dialog, Qt::Key_Return);  // OK is the default button
             });
-            openSettings(window);
+            click(window.control(core::idSettingsButton));
             QVERIFY(openedAsStored);
-            QCOMPARE(runner.log[0].title, QStringLiteral("設定ダイアログ"));
-            QCOMPARE(window.control(core::idExecuteButton)->isEnabled(), selected && connect != 0);
-            QVERIFY(
-                robot.settings().contains("CONNECT_TYPE=" + QByteArray::number(connect) + "\r\n"));
-            // The program type stayed: VERSION is not written and nothing is reloaded.
-            QVERIFY(!robot.settings().contains("VERSION"));
-            QCOMPARE(window.editor().selectedIndex(), selected ? 0 : -1);
+            QCOMPARE(t.runner.log[0].title, QStringLiteral("設定ダイアログ"));
+            QCOMPARE(isEnabled(window, core::idExecuteButton), selected && connect != 0);
+            const QByteArray settings = t.robot.settings();
+            QVERIFY(settings.contains("CONNECT_TYPE=" + QByteArray::number(connect) + "\r\n"));
+            // The program type stayed: VERSION is not written and the choices stay.
+            QVERIFY(!settings.contains("VERSION"));
             QCOMPARE(checkedRadio(window), selected ? int(core::idRadioRandom) : -1);
         }
     }
 }
 
 void GuiTest::changedProgramTypeReloadsTheList() {
-    RobotFixture robot;
-    ScriptedRunner runner;
-    app::CVKRandomDlg window(robot.options(), runner);
-    window.show();
+    WindowFixture t;
+    app::CVKRandomDlg& window = t.open();
     clickLine(window, 0);
-
-    runner.inSettings([](CDefineDlg& dialog) {
+    t.runner.inSettings([](CDefineDlg& dialog) {
         click(dialog.control(CDefineDlg::idTypePallo));
         click(dialog.control(CDefineDlg::idOk));
     });
-    openSettings(window);
-    QVERIFY(robot.settings().contains("VERSION=2\r\n"));
+    click(window.control(core::idSettingsButton));
+    QVERIFY(t.robot.settings().contains("VERSION=2\r\n"));
     QListWidget* list = listOf(window);
     QCOMPARE(list->count(), 1);
     QCOMPARE(list->item(0)->text(), QStringLiteral("パロのしぐさ"));
     QCOMPARE(checkedRadio(window), -1);
-    for (int id = core::idRadioRandom + 1; id <= core::idRadioLast; ++id)
-        QVERIFY(radioOf(window, id)->isHidden());
-    QVERIFY(!window.control(core::idExportButton)->isEnabled());
-    QCOMPARE(window.editor().selectedIndex(), -1);
-
-    clickLine(window, 0);  // the new catalogue's entries work at once
-    QCOMPARE(radioOf(window, core::idRadioRandom + 1)->text(), QStringLiteral("まばたき"));
-    QCOMPARE(checkedRadio(window), int(core::idRadioRandom));
+    QCOMPARE(shownChoices(window), 0);
+    QVERIFY(!isEnabled(window, core::idExportButton));
 }
 
 void GuiTest::cancelKeepsOnlyTheChosenFolder() {
-    RobotFixture robot;
-    writeFile(robot.path("copy/STARTUP.XML"), readFile(robot.robot() + "/STARTUP.XML"));
-    QByteArray expected = robot.settings();
-    expected.replace(robot.pathLine(robot.robot()), robot.pathLine(robot.path("copy")));
-    ScriptedRunner runner;
-    app::CVKRandomDlg window(robot.options(), runner);
-    window.show();
-
-    runner.inSettings([&](CDefineDlg& dialog) {
+    WindowFixture t;
+    writeFile(t.robot.path("copy/STARTUP.XML"), readFile(t.robot.robot() + "/STARTUP.XML"));
+    QByteArray expected = t.robot.settings();
+    expected.replace(t.robot.pathLine(t.robot.robot()), t.robot.pathLine(t.robot.path("copy")));
+    app::CVKRandomDlg& window = t.open();
+    t.runner.inSettings([&](CDefineDlg& dialog) {
         click(dialog.control(CDefineDlg::idTypeLumo2));
         click(dialog.control(CDefineDlg::idConnectFlashAir));
-        runner.ok();  // message 131
-        runner.chooseFile(robot.path("copy/STARTUP.XML"));
+        t.runner.ok();  // message 131
+        t.runner.chooseFile(t.robot.path("copy/STARTUP.XML"));
         click(dialog.control(CDefineDlg::idDataFolder));
         QVERIFY(dialog.isVisible());  // the folder button leaves the dialog open
         click(dialog.control(CDefineDlg::idCancel));
     });
-    openSettings(window);
-    QCOMPARE(runner.seen(), (QStringList{"settings", "131", "file"}));
-    QCOMPARE(robot.settings(), expected);
-    QCOMPARE(window.editor().programType(), 1);
-    QCOMPARE(window.editor().connectType(), 0);
-    QCOMPARE(QString::fromStdString(window.editor().programFolder()), robot.path("copy"));
+    click(window.control(core::idSettingsButton));
+    QCOMPARE(t.runner.seen(), (QStringList{"settings", "131", "file"}));
+    QCOMPARE(t.robot.settings(), expected);
+    QCOMPARE(listOf(window)->count(), 3);  // nothing reloaded
+}
 
-    runner.inSettings([](CDefineDlg& dialog) {  // Escape cancels too
-        click(dialog.control(CDefineDlg::idTypePalloMode));
-        QTest::keyClick(&dialog, Qt::Key_Escape);
+void GuiTest::settingsKeys() {
+    WindowFixture t;
+    app::CVKRandomDlg& window = t.open();
+    const QByteArray stored = t.robot.settings();
+    QStringList tabbed;
+    t.runner.inSettings([&](CDefineDlg& dialog) {
+        click(dialog.control(CDefineDlg::idConnectUsb));
+        dialog.control(CDefineDlg::idOk)->setFocus();
+        for (int i = 0; i < 3; ++i) {
+            QTest::keyClick(dialog.focusWidget(), Qt::Key_Tab);
+            auto* button = qobject_cast<QAbstractButton*>(dialog.focusWidget());
+            tabbed << (button ? button->text() : QString());
+        }
+        // Enter on a focused Cancel cancels; it must not store through OK.
+        QTest::keyClick(dialog.control(CDefineDlg::idCancel), Qt::Key_Return);
     });
-    openSettings(window);
-    QCOMPARE(robot.settings(), expected);
-    QCOMPARE(listOf(window)->count(), 3);
+    click(window.control(core::idSettingsButton));
+    // Tab visits the buttons, not the radios.
+    QCOMPARE(tabbed, (QStringList{"キャンセル", "データフォルダー指定", "OK"}));
+    QCOMPARE(t.robot.settings(), stored);
+    QVERIFY(!isEnabled(window, core::idExecuteButton));
 }

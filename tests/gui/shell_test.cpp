@@ -14,19 +14,16 @@
 using namespace gui_testing;
 
 void GuiTest::aboutBoxFromTheWindowMenu() {
-    RobotFixture robot;
-    ScriptedRunner runner;
-    app::CVKRandomDlg window(robot.options(), runner);
-    window.show();
-
+    WindowFixture t;
+    app::CVKRandomDlg& window = t.open();
     QString version;
-    runner.then([&](QDialog& about) {
+    t.runner.then([&](QDialog& about) {
         version = about.findChild<QLabel*>("version")->text();
         click(about.findChild<QPushButton*>());
         return about.result();
     });
     QVERIFY(window.systemCommand(0x0010));
-    QCOMPARE(runner.log[0].title, QStringLiteral("バージョン情報 VKRandom"));
+    QCOMPARE(t.runner.log[0].title, QStringLiteral("バージョン情報 VKRandom"));
     QCOMPARE(version, QStringLiteral("VKRandom Version 1.60"));
     // The low four bits of a command id are the platform's; other commands are not ours.
     QVERIFY(window.systemCommand(0x001F));
@@ -39,7 +36,7 @@ void GuiTest::aboutBoxFromTheWindowMenu() {
     QCOMPARE(window.actions()[0]->text(), QString::fromUtf8(core::messageText(core::msgAboutMenu)));
     window.actions()[0]->trigger();
     QTest::keyClick(&window, Qt::Key_F1);
-    QCOMPARE(runner.seen(), (QStringList{"about", "about", "about", "about"}));
+    QCOMPARE(t.runner.seen(), (QStringList{"about", "about", "about", "about"}));
     QVERIFY(window.isVisible());
     QCOMPARE(QCoreApplication::applicationVersion(), QStringLiteral("1.6.0.0"));
 }
@@ -48,14 +45,12 @@ void GuiTest::aboutBoxFromTheWindowMenu() {
 void GuiTest::boxCaptionFollowsTheExecutableName() {
     const QString expected = qEnvironmentVariable("GUI_TEST_EXPECTED_CAPTION");
     if (!expected.isEmpty()) {
-        RobotFixture robot;
-        ScriptedRunner runner;
-        app::CVKRandomDlg window(robot.options(), runner);
-        window.show();
+        WindowFixture t;
+        app::CVKRandomDlg& window = t.open();
         clickLine(window, 1);
         click(window.control(core::idExportButton));
-        QCOMPARE(runner.seen(), QStringList{"113"});
-        QCOMPARE(runner.log[0].title, expected);
+        QCOMPARE(t.runner.seen(), QStringList{"113"});
+        QCOMPARE(t.runner.log[0].title, expected);
         return;
     }
     QTemporaryDir dir;
