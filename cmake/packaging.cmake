@@ -1,0 +1,76 @@
+# Release packages, made by cpack (scripts/package): on Linux vkrandom_<version>_amd64.deb,
+# in the Windows build VKRandom-<version>-win64.zip, one flat folder a robot owner unzips and
+# starts VKRandom.exe from. The catalogue sits beside the programs there because the program
+# reads it from the folder it was started in, and Explorer starts it in its own folder.
+
+set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
+set(CPACK_PACKAGE_VENDOR "VKRandom developers")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Random-choice editor for Vesk robot programs")
+set(CPACK_PACKAGE_CHECKSUM SHA256)
+set(CPACK_STRIP_FILES ON)
+set(CPACK_OUTPUT_FILE_PREFIX ${CMAKE_SOURCE_DIR}/dist)
+set(CPACK_PACKAGE_DIRECTORY ${CMAKE_BINARY_DIR}/cpack)
+
+# Executable targets of the project whose file name (without .exe) is one of `names`.
+function(vkrandom_programs_named out)
+  set(found)
+  set(dirs ${CMAKE_SOURCE_DIR})
+  while(dirs)
+    list(POP_FRONT dirs dir)
+    get_property(subdirs DIRECTORY ${dir} PROPERTY SUBDIRECTORIES)
+    get_property(targets DIRECTORY ${dir} PROPERTY BUILDSYSTEM_TARGETS)
+    list(APPEND dirs ${subdirs})
+    foreach(target IN LISTS targets)
+      get_target_property(type ${target} TYPE)
+      get_target_property(file_name ${target} OUTPUT_NAME)
+      if(NOT file_name)
+        set(file_name ${target})
+      endif()
+      if(type STREQUAL "EXECUTABLE" AND file_name IN_LIST ARGN)
+        list(APPEND found ${target})
+      endif()
+    endforeach()
+  endwhile()
+  set(${out} ${found} PARENT_SCOPE)
+endfunction()
+
+if(CMAKE_SYSTEM_NAME STREQUAL "Windows")
+  # Only the `release` component goes into the zip: the programs' own install rules keep the
+  # usual bin/ layout for `cmake --install`.
+  vkrandom_programs_named(programs VKRandom vkrandom-cli)
+  if(programs)
+    install(TARGETS ${programs} RUNTIME DESTINATION . COMPONENT release)
+  endif()
+  install(FILES ${CMAKE_SOURCE_DIR}/demo/Random.csv
+                "${CMAKE_SOURCE_DIR}/packaging/windows/はじめにお読みください.txt"
+          DESTINATION . COMPONENT release)
+  install(DIRECTORY ${CMAKE_SOURCE_DIR}/demo/robot DESTINATION . COMPONENT release)
+
+  set(CPACK_GENERATOR ZIP)
+  set(CPACK_PACKAGE_NAME VKRandom)
+  set(CPACK_PACKAGE_FILE_NAME VKRandom-${PROJECT_VERSION}-win64)
+  set(CPACK_ARCHIVE_COMPONENT_INSTALL ON)
+  set(CPACK_COMPONENTS_ALL release)
+  set(CPACK_COMPONENTS_GROUPING ALL_COMPONENTS_IN_ONE)
+  set(CPACK_COMPONENT_INCLUDE_TOPLEVEL_DIRECTORY ON)
+else()
+  include(GNUInstallDirs)
+  install(FILES ${CMAKE_SOURCE_DIR}/demo/Random.csv
+          DESTINATION ${CMAKE_INSTALL_DATADIR}/vkrandom/demo)
+  install(DIRECTORY ${CMAKE_SOURCE_DIR}/demo/robot
+          DESTINATION ${CMAKE_INSTALL_DATADIR}/vkrandom/demo)
+
+  set(CPACK_GENERATOR DEB)
+  set(CPACK_PACKAGE_NAME vkrandom)
+  set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+  set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+  set(CPACK_DEBIAN_PACKAGE_MAINTAINER "VKRandom developers <vkrandom@example.org>")
+  set(CPACK_DEBIAN_PACKAGE_SECTION utils)
+  set(CPACK_PACKAGE_DESCRIPTION
+      "Switches each random place of a Vesk robot program between random and one\n\
+fixed choice, on an SD card, over USB or on a FlashAir Wi-Fi card.\n\
+Japanese interface. A demo robot folder and catalogue: /usr/share/vkrandom/demo.")
+  set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+endif()
+
+include(CPack)
