@@ -2,6 +2,7 @@
 # in the Windows build VKRandom-<version>-win64.zip, one flat folder a robot owner unzips and
 # starts VKRandom.exe from. The catalogue sits beside the programs there because the program
 # reads it from the folder it was started in, and Explorer starts it in its own folder.
+# cpack must run under a UTF-8 locale: the guide's file name is Japanese.
 
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_VENDOR "VKRandom developers")
@@ -71,6 +72,9 @@ else()
 fixed choice, on an SD card, over USB or on a FlashAir Wi-Fi card.\n\
 Japanese interface. A demo robot folder and catalogue: /usr/share/vkrandom/demo.")
   set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+  # What the programs' links cannot show: a font with Japanese glyphs, Qt's own dialog texts
+  # in Japanese.
+  set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-noto-cjk | fonts-japanese-gothic, qt6-translations-l10n")
 endif()
 
 include(CPack)
