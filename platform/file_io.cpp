@@ -125,17 +125,50 @@ bool copyFileDurably(const std::string& from, const std::string& to) {
     return source.close() && synced && destClosed;
 }
 
+// Nothing on POSIX reports a removal of the current folder; that cause comes only from Windows.
 FileErrorCause fileErrorCauseOf(int errnoValue) {
     switch (errnoValue) {
-        case ENOSPC:
-        case EDQUOT:
-            return FileErrorCause::diskFull;
+        case 0:
+            return FileErrorCause::none;
+        case ENOENT:
+            return FileErrorCause::notFound;
+        case ENOTDIR:
+        case ENAMETOOLONG:
+        case ELOOP:
+            return FileErrorCause::badPath;
+        case EMFILE:
+        case ENFILE:
+            return FileErrorCause::tooManyOpenFiles;
         case EACCES:
         case EPERM:
         case EROFS:
+        case EISDIR:
             return FileErrorCause::accessDenied;
+        case EBADF:
+            return FileErrorCause::invalidHandle;
+        case EMLINK:
+            return FileErrorCause::directoryFull;
+        case ESPIPE:
+        case EOVERFLOW:
+            return FileErrorCause::badSeek;
         case EIO:
+        case ENXIO:
+        case ENODEV:
+        case ENOMEDIUM:
             return FileErrorCause::hardwareIo;
+        // Another process holds the file (a lease, or a busy executable or device).
+        case EAGAIN:
+        case EBUSY:
+        case ETXTBSY:
+            return FileErrorCause::sharingViolation;
+        case EDEADLK:
+        case ENOLCK:
+            return FileErrorCause::lockViolation;
+        case ENOSPC:
+        case EDQUOT:
+            return FileErrorCause::diskFull;
+        case EFBIG:
+            return FileErrorCause::endOfFile;
         default:
             return FileErrorCause::generic;
     }

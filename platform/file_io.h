@@ -27,8 +27,26 @@ bool patchInPlace(const std::string& path, std::uint64_t offset, std::span<const
 // Copies `from` to `to` (replacing it) completely, then fsyncs. A short copy is a failure.
 bool copyFileDurably(const std::string& from, const std::string& to);
 
-// Why a file operation failed, for the file-error text.
-enum class FileErrorCause { generic, accessDenied, diskFull, hardwareIo };
+// Why a file operation failed, for the file-error text. Both systems map their own error codes
+// to these causes, so the user reads the same texts on either.
+enum class FileErrorCause {
+    none,
+    generic,
+    notFound,
+    badPath,
+    tooManyOpenFiles,
+    accessDenied,
+    invalidHandle,
+    removeCurrentDir,
+    directoryFull,
+    badSeek,
+    hardwareIo,
+    sharingViolation,
+    lockViolation,
+    diskFull,
+    endOfFile,
+};
+inline constexpr int fileErrorCauseCount = 15;
 FileErrorCause fileErrorCauseOf(int errnoValue);
 
 }  // namespace platform

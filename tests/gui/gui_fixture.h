@@ -9,9 +9,9 @@
 #include <functional>
 #include <optional>
 
-#include "app/define_dlg.h"
-#include "app/dialog_runner.h"
-#include "app/vkrandom_dlg.h"
+#include "app/qt/define_dlg.h"
+#include "app/qt/dialog_runner.h"
+#include "app/qt/vkrandom_dlg.h"
 
 class QListWidget;
 class QRadioButton;

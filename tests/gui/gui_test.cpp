@@ -3,7 +3,7 @@
 #include <QApplication>
 #include <QTest>
 
-#include "app/vkrandom_app.h"
+#include "app/qt/vkrandom_app.h"
 
 void GuiTest::initTestCase() {
     app::setUpApplication(*qApp);

@@ -1,13 +1,13 @@
-#include "app/qt_prompts.h"
+#include "app/qt/qt_prompts.h"
 
 #include <QApplication>
 #include <QFile>
 #include <QFileDialog>
 #include <QMessageBox>
 
-#include "app/card_progress.h"
-#include "app/define_dlg.h"
-#include "app/dialog_runner.h"
+#include "app/qt/card_progress.h"
+#include "app/qt/define_dlg.h"
+#include "app/qt/dialog_runner.h"
 #include "platform/paths.h"
 
 namespace app {

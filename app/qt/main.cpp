@@ -1,5 +1,5 @@
 // vkrandom: the desktop program.
-#include "app/vkrandom_app.h"
+#include "app/qt/vkrandom_app.h"
 
 int main(int argc, char** argv) {
     app::CVKRandomApp application(argc, argv);

@@ -1,4 +1,4 @@
-#include "app/about_dlg.h"
+#include "app/qt/about_dlg.h"
 
 #include <QIcon>
 #include <QLabel>
@@ -6,7 +6,7 @@
 #include <QPushButton>
 #include <QStyle>
 
-#include "app/dialog_units.h"
+#include "app/qt/dialog_units.h"
 
 // The icon is compiled into this library; naming its resource keeps the linker from dropping it.
 static void initResources() {

@@ -7,9 +7,9 @@
 #include <array>
 #include <memory>
 
-#include "app/card_progress.h"
-#include "app/dialog_runner.h"
-#include "app/qt_prompts.h"
+#include "app/qt/card_progress.h"
+#include "app/qt/dialog_runner.h"
+#include "app/qt/qt_prompts.h"
 #include "core/editor_window.h"
 #include "core/random_editor.h"
 

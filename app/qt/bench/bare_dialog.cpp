@@ -4,7 +4,7 @@
 #include <QDialog>
 #include <QLabel>
 
-#include "app/bench/exit_when_shown.h"
+#include "app/qt/bench/exit_when_shown.h"
 
 int main(int argc, char** argv) {
     QApplication application(argc, argv);

@@ -1,4 +1,4 @@
-#include "app/card_progress.h"
+#include "app/qt/card_progress.h"
 
 #include <QCoreApplication>
 #include <QProgressDialog>

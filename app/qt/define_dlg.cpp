@@ -1,12 +1,12 @@
-#include "app/define_dlg.h"
+#include "app/qt/define_dlg.h"
 
 #include <QButtonGroup>
 #include <QGroupBox>
 #include <QPushButton>
 #include <QRadioButton>
 
-#include "app/dialog_units.h"
-#include "app/radio_button.h"
+#include "app/qt/dialog_units.h"
+#include "app/qt/radio_button.h"
 
 namespace app {
 

@@ -1,4 +1,4 @@
-#include "app/dialog_runner.h"
+#include "app/qt/dialog_runner.h"
 
 #include <QDialog>
 

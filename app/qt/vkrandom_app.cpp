@@ -1,13 +1,13 @@
-#include "app/vkrandom_app.h"
+#include "app/qt/vkrandom_app.h"
 
 #include <QCommandLineParser>
 #include <QFile>
 #include <QLibraryInfo>
 #include <QTranslator>
 
-#include "app/about_dlg.h"
-#include "app/dialog_units.h"
-#include "app/vkrandom_dlg.h"
+#include "app/qt/about_dlg.h"
+#include "app/qt/dialog_units.h"
+#include "app/qt/vkrandom_dlg.h"
 
 namespace app {
 

@@ -1,6 +1,6 @@
 // The program as it starts, ending once the main window is shown.
-#include "app/bench/exit_when_shown.h"
-#include "app/vkrandom_app.h"
+#include "app/qt/bench/exit_when_shown.h"
+#include "app/qt/vkrandom_app.h"
 
 int main(int argc, char** argv) {
     app::CVKRandomApp application(argc, argv);

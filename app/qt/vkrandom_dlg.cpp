@@ -1,4 +1,4 @@
-#include "app/vkrandom_dlg.h"
+#include "app/qt/vkrandom_dlg.h"
 
 #include <QAction>
 #include <QButtonGroup>
@@ -11,9 +11,9 @@
 #include <QRadioButton>
 #include <QSignalBlocker>
 
-#include "app/about_dlg.h"
-#include "app/dialog_units.h"
-#include "app/radio_button.h"
+#include "app/qt/about_dlg.h"
+#include "app/qt/dialog_units.h"
+#include "app/qt/radio_button.h"
 #include "core/file_error.h"
 #include "core/messages.h"
 #include "platform/encoding.h"

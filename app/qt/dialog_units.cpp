@@ -1,4 +1,4 @@
-#include "app/dialog_units.h"
+#include "app/qt/dialog_units.h"
 
 #include <QFontDatabase>
 #include <QFontMetrics>
