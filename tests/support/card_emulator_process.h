@@ -1,5 +1,6 @@
 // Runs the built card emulator for one test: on a free loopback port, serving a given root
 // folder, logging every raw request into a private temporary folder; stopped on destruction.
+// Replies can be scripted with its options (vkrandom-card-emulator --help lists them).
 #pragma once
 
 #include <netinet/in.h>
@@ -9,9 +10,11 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <stdexcept>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "support/temp_dir.h"
@@ -21,12 +24,13 @@ extern char** environ;
 namespace testing_support {
 
 class CardEmulatorProcess {
-public:
-    // `faultOptions` are extra emulator flags such as "--stall" or "--status", "500".
+  public:
+    // `faultOptions` are extra emulator flags such as "--stall" or "--reply-to", "post", FILE.
     explicit CardEmulatorProcess(const std::string& rootDir,
                                  const std::vector<std::string>& faultOptions = {}) {
-        std::vector<std::string> args = {executable(), "--root", rootDir, "--port", "0",
-                                         "--log", logPath()};
+        std::vector<std::string> args = {executable(), "--root",      rootDir,
+                                         "--port",     "0",           "--log",
+                                         logPath(),    "--port-file", logDir_ / "port"};
         args.insert(args.end(), faultOptions.begin(), faultOptions.end());
         try {
             start(args);
@@ -41,6 +45,29 @@ public:
         return std::string(VKRANDOM_BIN_DIR) + "/vkrandom-card-emulator";
     }
     std::string host() const { return "127.0.0.1:" + std::to_string(port_); }
+    int port() const { return port_; }
+
+    // A raw connection to the emulator whose reads give up after 5 s.
+    int connect() const {
+        const int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_port = htons(static_cast<std::uint16_t>(port_));
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        const timeval limit{5, 0};
+        setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &limit, sizeof limit);
+        ::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
+        return fd;
+    }
+    // Sends raw `request` bytes on a new connection; what came back until the emulator closed it.
+    std::string exchange(const std::string& request) const {
+        const int fd = connect();
+        send(fd, request.data(), request.size(), MSG_NOSIGNAL);
+        std::string reply(1 << 16, '\0');
+        reply.resize(std::max<ssize_t>(0, recv(fd, reply.data(), reply.size(), MSG_WAITALL)));
+        close(fd);
+        return reply;
+    }
 
     // The raw requests received so far, in order; the log holds, per request,
     // "#REQUEST <count>\n", the raw bytes, "\n".
@@ -57,18 +84,27 @@ public:
         return result;
     }
 
-private:
-    std::string logPath() const { return logDir_ / "requests.log"; }
-
-    void stop() {
+    // Sends `signal`; an emulator still running 5 s later is killed. True when it exited with
+    // status 0 by itself.
+    bool stop(int signal = SIGTERM) {
+        int status = 0;
+        pid_t done = 0;
         if (pid_ > 0) {
-            kill(pid_, SIGTERM);
-            waitpid(pid_, nullptr, 0);
-            pid_ = -1;
+            kill(pid_, signal);
+            for (int i = 0; i < 500 && (done = waitpid(pid_, &status, WNOHANG)) == 0; ++i)
+                usleep(10000);
+            if (done == 0) {
+                kill(pid_, SIGKILL);
+                waitpid(pid_, nullptr, 0);
+            }
         }
         if (output_) fclose(output_);
         output_ = nullptr;
+        return std::exchange(pid_, -1) == done && WIFEXITED(status) && WEXITSTATUS(status) == 0;
     }
+
+  private:
+    std::string logPath() const { return logDir_ / "requests.log"; }
 
     void start(const std::vector<std::string>& args) {
         int pipeEnds[2];
@@ -95,6 +131,8 @@ private:
         if (!fgets(line, sizeof line, output_) ||
             std::sscanf(line, "listening on 127.0.0.1:%d", &port_) != 1)
             throw std::runtime_error(std::string("card emulator did not start: ") + line);
+        if (readFile(logDir_ / "port") != std::to_string(port_) + "\n")
+            throw std::runtime_error("card emulator wrote no port file");
     }
 
     TempDir logDir_;

@@ -1,9 +1,11 @@
-// The card emulator behaves like the card where other tests rely on it: FAT-like lookup,
-// a root nothing escapes, and a command whose directory stays in force for later POSTs.
+// The card emulator behaves like the card where other tests rely on it: FAT-like lookup, a root
+// nothing escapes, a command whose directory stays in force for later POSTs, scripted replies.
 // (That it listens on loopback only is checked each time it starts; its request log is
 // compared byte for byte by the card client's tests.)
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
+#include <chrono>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -16,25 +18,30 @@
 namespace {
 
 using namespace testing_support;
+using namespace std::chrono;
 
 TEST(CardEmulator, ServesItsRootTheWayTheCardDoes) {
     TempDir dir;
     const std::string root = dir / "card";
     writeFile(root + "/Act/Sub/A.XML", "content");
     writeFile(dir / "SECRET", "outside");
+    std::filesystem::create_directory_symlink("..", root + "/OUT");
+    std::filesystem::create_symlink("Act/Sub/A.XML", root + "/IN.XML");
+    ASSERT_EQ(mkfifo((root + "/FIFO").c_str(), 0644), 0);
     CardEmulatorProcess card(root);
     FakePrompts prompts;
     transfer::CardClient client(prompts, card.host());
 
-    // Any letter case, either separator, any byte percent-encoded.
     std::vector<std::uint8_t> buffer(100);
-    for (const char* path :
-         {"ACT/SUB/A.XML", "act%5Csub%5Ca.xml", "%61%63%74%2F%53%55%42%2F%61%2E%78%6D%6C"}) {
+    // Any letter case, either separator, any byte percent-encoded, a link within the root.
+    for (const char* path : {"ACT/SUB/A.XML", "act%5Csub%5Ca.xml",
+                             "%61%63%74%2F%53%55%42%2F%61%2E%78%6D%6C", "in.xml"}) {
         EXPECT_EQ(client.downloadFile(path, buffer), 7u) << path;
         EXPECT_EQ(client.lastStatus(), 200) << path;
     }
-    // A folder is no file, and nothing outside the root is served.
-    for (const char* path : {"ACT/Sub", "%2E%2E%2FSECRET", "ACT%5C%2E%2E%5C%2E%2E%5CSECRET"}) {
+    // Only regular files are served, and nothing outside the root, whatever the way there.
+    for (const char* path :
+         {"ACT/Sub", "FIFO", "%2E%2E%2FSECRET", "ACT%5C%2E%2E%5C%2E%2E%5CSECRET", "OUT/SECRET"}) {
         client.downloadFile(path, buffer);
         EXPECT_EQ(client.lastStatus(), 404) << path;
     }
@@ -58,7 +65,59 @@ TEST(CardEmulator, ServesItsRootTheWayTheCardDoes) {
     EXPECT_EQ(client.lastStatus(), 404);
     EXPECT_FALSE(std::filesystem::exists(root + "/NOPE"));
     EXPECT_EQ(client.sendCommand(client.uploadUrl() + "?UPDIR=/../x&FTIME=0x00210000"), "ERROR");
+    // Neither a FIFO nor a file through a link out of the root is written.
+    for (const char* folder : {"", "OUT"}) {
+        EXPECT_TRUE(client.uploadFile(std::string(folder), *folder ? "SECRET" : "FIFO", data));
+        EXPECT_GE(client.lastStatus(), 400) << folder;
+    }
     EXPECT_TRUE(prompts.messages.empty());
+}
+
+// One client that sends nothing and one that takes nothing hold up neither another client nor
+// a stop.
+TEST(CardEmulator, SlowClientsHoldUpNeitherOthersNorAStop) {
+    TempDir dir;
+    writeFile(dir / "card/BIG", std::string(32 << 20, 'x'));
+    writeFile(dir / "card/A.XML", "content");
+    for (const int signal : {SIGTERM, SIGINT}) {
+        CardEmulatorProcess card(dir / "card");
+        const int silent = card.connect();
+        const int notReading = card.connect();
+        send(notReading, "GET /BIG HTTP/1.1\r\n\r\n", 21, MSG_NOSIGNAL);
+        EXPECT_TRUE(card.exchange("GET /A.XML HTTP/1.1\r\n\r\n").ends_with("content"));
+        const auto began = steady_clock::now();
+        EXPECT_TRUE(card.stop(signal));
+        EXPECT_LT(steady_clock::now() - began, milliseconds(1000));
+        close(silent);
+        close(notReading);
+    }
+}
+
+// A script for a request number beats one for its kind, which beats one for every request; an
+// empty script closes without a reply; a drip sends one byte at a time. A bad port is refused.
+TEST(CardEmulator, ScriptedRepliesGoOutAsWrittenAndABadPortIsRefused) {
+    TempDir dir;
+    writeFile(dir / "all", std::string(100, 'a'));
+    writeFile(dir / "second", "HTTP/1.1 500 No\r\n\r\n");
+    writeFile(dir / "none", "");
+    CardEmulatorProcess card(
+        dir.path(), {"--reply-file", dir / "all", "--reply-to", "post", dir / "none", "--reply-to",
+                     "2", dir / "second", "--drip-ms", "5"});
+    const std::string post = "POST /upload.cgi HTTP/1.1\r\nContent-Length: 1\r\n\r\nx";
+    const auto began = steady_clock::now();
+    EXPECT_EQ(card.exchange("GET /all HTTP/1.1\r\n\r\n"), readFile(dir / "all"));
+    EXPECT_GE(steady_clock::now() - began, milliseconds(5 * 99));
+    EXPECT_EQ(card.exchange(post), readFile(dir / "second"));
+    EXPECT_EQ(card.exchange(post), "");
+
+    const std::string inUse = std::to_string(card.port());
+    for (const std::string& port : {std::string("abc"), std::string("65536"), inUse}) {
+        const std::string command = "timeout 5 " + CardEmulatorProcess::executable() + " --root " +
+                                    dir.path() + " --port " + port + " 2>" + dir / "errors";
+        const char* says = port == inUse ? ": Address already in use" : "a number from 0 to 65535";
+        EXPECT_EQ(WEXITSTATUS(std::system(command.c_str())), port == inUse ? 1 : 2) << port;
+        EXPECT_NE(readFile(dir / "errors").find(says), std::string::npos) << port;
+    }
 }
 
 }  // namespace

@@ -1,13 +1,13 @@
 // The card behind the emulator's socket: files below the root folder found as FAT finds them
 // (any letter case, '/' or '\' between levels), and upload.cgi with its command and its POST.
+// Only regular files below the root are read or written, whatever links lead elsewhere.
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cctype>
 #include <ctime>
-#include <fstream>
-#include <iterator>
 #include <system_error>
 
 #include "emulator.h"
@@ -32,7 +32,8 @@ std::optional<std::vector<std::string>> components(std::string_view path) {
             part += path[i];
             continue;
         }
-        if (part == "..") return std::nullopt;
+        // A NUL would end the name early at every system call: never a different, shorter name.
+        if (part == ".." || part.find('\0') != std::string::npos) return std::nullopt;
         if (!part.empty() && part != ".") parts.push_back(part);
         part.clear();
     }
@@ -49,6 +50,13 @@ std::optional<fs::path> findEntry(const fs::path& dir, const std::string& name) 
     return std::nullopt;
 }
 
+bool inside(const fs::path& root, const fs::path& path) {
+    const auto [end, at] = std::mismatch(root.begin(), root.end(), path.begin(), path.end());
+    return end == root.end();
+}
+
+// The file or folder a card path names, links resolved; nullopt when it leads out of the root.
+// A name that does not exist yet resolves to where it would be created.
 std::optional<fs::path> resolve(const fs::path& root, std::string_view cardPath) {
     const auto parts = components(cardPath);
     if (!parts) return std::nullopt;
@@ -56,11 +64,22 @@ std::optional<fs::path> resolve(const fs::path& root, std::string_view cardPath)
     for (const std::string& part : *parts) {
         std::error_code error;
         if (!fs::is_directory(at, error)) return std::nullopt;
-        const auto next = findEntry(at, part);
-        if (!next) return std::nullopt;
-        at = *next;
+        at = fs::weakly_canonical(findEntry(at, part).value_or(at / part), error);
+        if (error || !inside(root, at)) return std::nullopt;
     }
     return at;
+}
+
+// Opens `file` only if it is a regular file: a FIFO or device is never waited on.
+int openRegular(const fs::path& file, int flags) {
+    const int fd = open(file.c_str(), flags | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC, 0644);
+    struct stat info {};
+    if (fd >= 0 && (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode))) {
+        close(fd);
+        return -1;
+    }
+    if (fd >= 0) fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    return fd;
 }
 
 Response page(int status, std::string_view text) {
@@ -84,7 +103,7 @@ std::optional<std::string> queryValue(std::string_view query, std::string_view k
 }
 
 // FTIME is the FAT date word followed by the FAT time word, local time.
-void setFileTime(const fs::path& file, std::uint32_t fatStamp) {
+void setFileTime(int fd, std::uint32_t fatStamp) {
     const unsigned date = fatStamp >> 16, time = fatStamp & 0xFFFF;
     std::tm t{};
     t.tm_year = static_cast<int>((date >> 9) + 80);
@@ -96,7 +115,7 @@ void setFileTime(const fs::path& file, std::uint32_t fatStamp) {
     t.tm_isdst = -1;
     const timespec stamp{std::mktime(&t), 0};
     const timespec times[2] = {stamp, stamp};
-    utimensat(AT_FDCWD, file.c_str(), times, 0);
+    futimens(fd, times);
 }
 
 std::string boundaryOf(const std::string& contentType) {
@@ -110,7 +129,20 @@ std::string boundaryOf(const std::string& contentType) {
 
 }  // namespace
 
-Card::Card(fs::path root, Faults faults) : root_(std::move(root)), faults_(std::move(faults)) {}
+std::string kindOf(const Request& request) {
+    const std::string path =
+        lower(percentDecode(request.target.substr(0, request.target.find('?'))));
+    if (request.method == "GET") return path == "/upload.cgi" ? "command" : "download";
+    return request.method == "POST" && path == "/upload.cgi" ? "post" : "";
+}
+
+const Scripted* Faults::scriptFor(const Request& request, std::uint64_t number) const {
+    for (const std::string& key : {std::to_string(number), kindOf(request), std::string("*")})
+        if (const auto found = scripts.find(key); found != scripts.end()) return &found->second;
+    return nullptr;
+}
+
+Card::Card(fs::path root, Faults faults) : root_(fs::canonical(root)), faults_(std::move(faults)) {}
 
 Response Card::handle(const Request& request) {
     if (!request.complete) return page(400, "Bad Request");
@@ -126,6 +158,7 @@ Response Card::handle(const Request& request) {
 }
 
 Response Card::command(std::string_view query) {
+    const std::lock_guard lock(mutex_);
     const auto dir = queryValue(query, "UPDIR");
     if (dir && !components(*dir)) return {200, "text/plain", "ERROR", std::nullopt};
     if (dir) upDir_ = *dir;
@@ -136,15 +169,20 @@ Response Card::command(std::string_view query) {
 
 Response Card::download(std::string_view path) const {
     const auto file = resolve(root_, path);
-    std::error_code error;
-    if (!file || !fs::is_regular_file(*file, error)) return page(404, "404 Not Found");
-    std::ifstream in(*file, std::ios::binary);
-    std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (!in.eof() && in.fail()) return page(500, "Read Error");
+    const int fd = file ? openRegular(*file, O_RDONLY) : -1;
+    if (fd < 0) return page(404, "404 Not Found");
+    std::string bytes;
+    char chunk[65536];
+    ssize_t got;
+    while ((got = read(fd, chunk, sizeof chunk)) > 0)
+        bytes.append(chunk, static_cast<std::size_t>(got));
+    close(fd);
+    if (got < 0) return page(500, "Read Error");
     return {200, "application/octet-stream", std::move(bytes), faults_.truncate};
 }
 
 Response Card::upload(const Request& request) {
+    const std::lock_guard lock(mutex_);
     if (faults_.postStatus != 200) return page(faults_.postStatus, "Error");
     const std::string boundary = boundaryOf(request.header("Content-Type"));
     const std::string& body = request.body;
@@ -163,13 +201,24 @@ Response Card::upload(const Request& request) {
     std::error_code error;
     if (name.empty() || name == "." || name == ".." || !dir || !fs::is_directory(*dir, error))
         return page(404, "Directory Not Found");
-    const fs::path target = findEntry(*dir, name).value_or(*dir / name);
-    std::ofstream out(target, std::ios::binary | std::ios::trunc);
-    out.write(body.data() + dataStart + 4, static_cast<std::streamsize>(dataEnd - dataStart - 4));
-    out.close();
-    if (!out) return page(500, "Write Error");
-    if (fileTime_) setFileTime(target, *fileTime_);
-    return page(200, "Success");
+    // An existing file is replaced in place (through a link if it lies below the root too);
+    // anything but a regular file is left alone.
+    const auto target = resolve(root_, upDir_ + "/" + name);
+    if (!target) return page(403, "Forbidden");
+    int fd = openRegular(*target, O_WRONLY);
+    if (fd < 0 && !fs::exists(fs::symlink_status(*target, error)))
+        fd = openRegular(*target, O_WRONLY | O_CREAT | O_EXCL);
+    if (fd < 0) return page(403, "Forbidden");
+    std::string_view data = std::string_view(body).substr(dataStart + 4, dataEnd - dataStart - 4);
+    bool written = ftruncate(fd, 0) == 0;
+    while (written && !data.empty()) {
+        const ssize_t put = write(fd, data.data(), data.size());
+        written = put > 0;
+        if (written) data.remove_prefix(static_cast<std::size_t>(put));
+    }
+    if (written && fileTime_) setFileTime(fd, *fileTime_);
+    written = close(fd) == 0 && written;
+    return written ? page(200, "Success") : page(500, "Write Error");
 }
 
 }  // namespace emulator

@@ -2,9 +2,12 @@
 // path, upload.cgi commands and multipart uploads into a root folder).
 #pragma once
 
-#include <csignal>
+#include <chrono>
 #include <cstddef>
+#include <cstdint>
 #include <filesystem>
+#include <map>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -13,11 +16,19 @@
 
 namespace emulator {
 
-// Set by SIGTERM / SIGINT; every wait gives up once it is set.
-extern volatile std::sig_atomic_t stopRequested;
+using Clock = std::chrono::steady_clock;
 
-// Waits until `fd` can be read, the time-out passed or a stop was requested (false then).
-bool waitReadable(int fd, int timeoutMs);
+// A stop (SIGTERM / SIGINT) wakes every wait at once: the signal handler writes into a pipe
+// that every wait also watches and nobody reads.
+void initStop();
+void requestStop();  // async-signal-safe
+bool stopping();
+
+// Waits until `fd` is ready for `events` (POLLIN, POLLOUT), at most `timeoutMs`; false on
+// time-out, error or stop.
+bool waitFor(int fd, short events, int timeoutMs);
+// Sleeps `ms`; false when a stop cut it short.
+bool sleepFor(int ms);
 
 struct Request {
     std::string raw;  // every byte received, for the log
@@ -36,36 +47,71 @@ struct Response {
     std::optional<std::size_t> truncateAfter;  // body bytes actually sent, the rest withheld
 };
 
-// Reads one request: the header block, then Content-Length body bytes.
-Request readRequest(int fd);
-void sendResponse(int fd, const Response& response);
-bool sendAll(int fd, std::string_view bytes);
+// Reads one request: the header block, then Content-Length body bytes, all before `deadline`.
+Request readRequest(int fd, Clock::time_point deadline);
+// The reply's bytes as sent: status line, headers, the body (cut as the response says).
+std::string render(const Response& response);
+// Sends everything before `deadline`, or one byte every `dripMs` ms when that is not 0.
+bool sendAll(int fd, std::string_view bytes, Clock::time_point deadline, int dripMs = 0);
 
 std::string percentDecode(std::string_view text);
 
-// Ways to misbehave, for tests of the client's failure handling.
-struct Faults {
-    std::optional<std::string> replyOverride;  // sent as the whole reply to every request
-    bool stall = false;                        // read the request, then never answer
-    std::optional<std::string> commandReply;   // instead of SUCCESS
-    int postStatus = 200;                      // status of POST replies (not 200: nothing stored)
-    std::optional<std::size_t> truncate;       // body bytes of a download sent before closing
+// What a scripted request gets instead of the card's own answer.
+struct Scripted {
+    bool stall = false;  // read the request, then never answer
+    std::string reply;   // raw bytes; none at all closes the connection without a reply
 };
 
+// Ways to misbehave, for tests of the client's failure handling.
+struct Faults {
+    // Keyed "*" (every request), "download", "command", "post" or a request number from 1.
+    std::map<std::string, Scripted> scripts;
+    int dripMs = 0;                           // replies sent one byte every dripMs
+    std::optional<std::string> commandReply;  // instead of SUCCESS
+    int postStatus = 200;                     // status of POST replies (not 200: nothing stored)
+    std::optional<std::size_t> truncate;      // body bytes of a download sent before closing
+
+    // The script for the `number`th request, most specific first: its number, its kind, "*".
+    const Scripted* scriptFor(const Request& request, std::uint64_t number) const;
+};
+
+// "command" (GET upload.cgi), "post" (POST upload.cgi), "download" (any other GET) or "".
+std::string kindOf(const Request& request);
+
 class Card {
-public:
+  public:
     Card(std::filesystem::path root, Faults faults);
+    // Safe to call from several connections at once.
     Response handle(const Request& request);
 
-private:
+  private:
     Response command(std::string_view query);
     Response download(std::string_view path) const;
     Response upload(const Request& request);
 
-    std::filesystem::path root_;
+    std::filesystem::path root_;  // canonical: every file served or stored lies below it
     Faults faults_;
+    std::mutex mutex_;         // over the upload state below
     std::string upDir_ = "/";  // as set by the last command, in force for later POSTs
     std::optional<std::uint32_t> fileTime_;
 };
+
+struct Options {
+    std::filesystem::path root;
+    int port = 8080;
+    std::string portFile;  // the port chosen, written once listening
+    std::string bind = "127.0.0.1";
+    std::string log;
+    Faults faults;
+};
+
+extern const char* const usageText;
+
+// The command line as options, or the reason it is not a valid one.
+struct ParsedOptions {
+    std::optional<Options> options;
+    std::string error;  // empty with --help
+};
+ParsedOptions parseOptions(int argc, char** argv);
 
 }  // namespace emulator

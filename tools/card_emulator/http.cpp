@@ -1,8 +1,12 @@
-// HTTP/1.1 on a blocking socket, as little as the card's clients need: one request per
-// connection, bodies by Content-Length, every reply closes the connection.
+// HTTP/1.1 on a socket, as little as the card's clients need: one request per connection,
+// bodies by Content-Length, every reply closes the connection. Every wait has a limit and
+// gives up on a stop.
+#include <fcntl.h>
 #include <poll.h>
 #include <sys/socket.h>
+#include <unistd.h>
 
+#include <algorithm>
 #include <cctype>
 #include <cerrno>
 #include <cstdlib>
@@ -13,11 +17,12 @@
 
 namespace emulator {
 
-volatile std::sig_atomic_t stopRequested = 0;
-
 namespace {
 
-constexpr int requestTimeoutMs = 10000;
+int stopPipe[2] = {-1, -1};
+
+// A client that sends or takes nothing for this long is given up.
+constexpr int idleLimitMs = 10000;
 constexpr std::size_t headerLimit = 64 * 1024;
 constexpr std::size_t bodyLimit = 16 * 1024 * 1024;
 
@@ -36,11 +41,18 @@ std::string_view trim(std::string_view text) {
     return text;
 }
 
+int msUntil(Clock::time_point deadline, int atMost) {
+    const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now());
+    return static_cast<int>(std::clamp<long long>(left.count(), 0, atMost));
+}
+
 // Appends what one read brings; false on time-out, end of stream or error.
-bool readMore(int fd, std::string& into) {
-    if (!waitReadable(fd, requestTimeoutMs)) return false;
+bool readMore(int fd, std::string& into, Clock::time_point deadline) {
+    const int waitMs = msUntil(deadline, idleLimitMs);
+    if (waitMs == 0 || !waitFor(fd, POLLIN, waitMs)) return false;
     char chunk[16384];
-    const ssize_t got = recv(fd, chunk, sizeof chunk, 0);
+    const ssize_t got = recv(fd, chunk, sizeof chunk, MSG_DONTWAIT);
+    if (got < 0 && (errno == EINTR || errno == EAGAIN)) return true;
     if (got <= 0) return false;
     into.append(chunk, static_cast<std::size_t>(got));
     return true;
@@ -88,19 +100,34 @@ const char* reason(int status) {
 
 }  // namespace
 
-bool waitReadable(int fd, int timeoutMs) {
-    // Signals are blocked outside waits, so a stop can only arrive here and is never missed.
-    sigset_t open;
-    sigemptyset(&open);
-    pollfd entry{fd, POLLIN, 0};
-    timespec limit{timeoutMs / 1000, (timeoutMs % 1000) * 1000000L};
-    while (!stopRequested) {
-        const int ready = ppoll(&entry, 1, timeoutMs < 0 ? nullptr : &limit, &open);
-        if (ready > 0) return true;
-        if (ready == 0) return false;
-        if (errno != EINTR) return false;
+void initStop() {
+    if (pipe2(stopPipe, O_CLOEXEC | O_NONBLOCK) != 0) stopPipe[0] = stopPipe[1] = -1;
+}
+
+void requestStop() {
+    const int saved = errno;
+    [[maybe_unused]] const ssize_t written = write(stopPipe[1], "x", 1);
+    errno = saved;
+}
+
+bool stopping() {
+    pollfd entry{stopPipe[0], POLLIN, 0};
+    return poll(&entry, 1, 0) > 0;
+}
+
+bool waitFor(int fd, short events, int timeoutMs) {
+    pollfd entries[2] = {{fd, events, 0}, {stopPipe[0], POLLIN, 0}};
+    const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
+    for (;;) {
+        const int ready = poll(entries, 2, msUntil(deadline, timeoutMs));
+        if (ready < 0 && errno == EINTR) continue;
+        if (ready <= 0 || entries[1].revents != 0) return false;
+        return entries[0].revents != 0;
     }
-    return false;
+}
+
+bool sleepFor(int ms) {
+    return !waitFor(stopPipe[0], POLLIN, ms) && !stopping();
 }
 
 std::string Request::header(std::string_view name) const {
@@ -109,34 +136,40 @@ std::string Request::header(std::string_view name) const {
     return {};
 }
 
-Request readRequest(int fd) {
+Request readRequest(int fd, Clock::time_point deadline) {
     Request request;
     std::size_t headEnd;
     while ((headEnd = request.raw.find("\r\n\r\n")) == std::string::npos) {
-        if (request.raw.size() > headerLimit || !readMore(fd, request.raw)) return request;
+        if (request.raw.size() > headerLimit || !readMore(fd, request.raw, deadline))
+            return request;
     }
     parseHead(std::string_view(request.raw).substr(0, headEnd), request);
     const std::size_t length = std::strtoull(request.header("Content-Length").c_str(), nullptr, 10);
     if (length > bodyLimit) return request;
     const std::size_t bodyStart = headEnd + 4;
     while (request.raw.size() < bodyStart + length)
-        if (!readMore(fd, request.raw)) return request;
+        if (!readMore(fd, request.raw, deadline)) return request;
     request.body = request.raw.substr(bodyStart, length);
     request.complete = true;
     return request;
 }
 
-bool sendAll(int fd, std::string_view bytes) {
+bool sendAll(int fd, std::string_view bytes, Clock::time_point deadline, int dripMs) {
     while (!bytes.empty()) {
-        const ssize_t sent = send(fd, bytes.data(), bytes.size(), MSG_NOSIGNAL);
-        if (sent < 0 && errno == EINTR) continue;
+        // A drip is as slow as it was asked to be; only the client or a stop ends it.
+        const int waitMs = dripMs > 0 ? idleLimitMs : msUntil(deadline, idleLimitMs);
+        if (waitMs == 0 || !waitFor(fd, POLLOUT, waitMs)) return false;
+        const std::size_t size = dripMs > 0 ? 1 : bytes.size();
+        const ssize_t sent = send(fd, bytes.data(), size, MSG_NOSIGNAL | MSG_DONTWAIT);
+        if (sent < 0 && (errno == EINTR || errno == EAGAIN)) continue;
         if (sent <= 0) return false;
         bytes.remove_prefix(static_cast<std::size_t>(sent));
+        if (dripMs > 0 && !bytes.empty() && !sleepFor(dripMs)) return false;
     }
     return true;
 }
 
-void sendResponse(int fd, const Response& response) {
+std::string render(const Response& response) {
     std::string head =
         "HTTP/1.1 " + std::to_string(response.status) + " " + reason(response.status) + "\r\n";
     head += "Content-Type: " + response.contentType + "\r\n";
@@ -144,7 +177,7 @@ void sendResponse(int fd, const Response& response) {
     head += "Connection: close\r\n\r\n";
     std::string_view body = response.body;
     if (response.truncateAfter) body = body.substr(0, *response.truncateAfter);
-    if (sendAll(fd, head)) sendAll(fd, body);
+    return head.append(body);
 }
 
 std::string percentDecode(std::string_view text) {

@@ -1,89 +1,46 @@
 // vkrandom-card-emulator: serves a folder the way the FlashAir card serves its SD card, on
-// loopback by default, one connection at a time. Fault options make it misbehave for tests.
+// loopback by default. Each connection is served in a thread of its own under its own time
+// limits, so a slow client holds up no one else; a stop ends them all at once.
 #include <arpa/inet.h>
 #include <fcntl.h>
 #include <netinet/in.h>
+#include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <condition_variable>
+#include <csignal>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
-#include <fstream>
 #include <iostream>
-#include <iterator>
+#include <thread>
 
 #include "emulator.h"
 
 namespace {
 
 using namespace emulator;
+using std::chrono::milliseconds;
 
+constexpr auto requestLimit = std::chrono::seconds(30);  // to receive one whole request
+constexpr auto sendLimit = std::chrono::seconds(60);     // to send one reply (drips aside)
 constexpr int stallLimitMs = 30000;
+constexpr int maxConnections = 32;  // more wait in the listen queue
 
-struct Options {
-    std::filesystem::path root;
-    int port = 8080;
-    std::string bind = "127.0.0.1";
-    std::string log;
-    Faults faults;
-};
-
-constexpr const char* usage =
-    "usage: vkrandom-card-emulator --root DIR [--port N] [--bind ADDR] [--log FILE]\n"
-    "         [--command-reply TEXT] [--status CODE] [--truncate N] [--stall]\n"
-    "         [--reply-override FILE]\n"
-    "Serves DIR like a FlashAir card over HTTP. --port 0 picks a free port; the chosen address\n"
-    "is printed as \"listening on ADDR:PORT\". --log appends every raw request to FILE.\n";
-
-std::optional<Options> parseOptions(int argc, char** argv) {
-    Options options;
-    for (int i = 1; i < argc; ++i) {
-        const std::string flag = argv[i];
-        if (flag == "--stall") {
-            options.faults.stall = true;
-            continue;
-        }
-        if (i + 1 >= argc) return std::nullopt;
-        const std::string value = argv[++i];
-        if (flag == "--root")
-            options.root = value;
-        else if (flag == "--port")
-            options.port = std::atoi(value.c_str());
-        else if (flag == "--bind")
-            options.bind = value;
-        else if (flag == "--log")
-            options.log = value;
-        else if (flag == "--command-reply")
-            options.faults.commandReply = value;
-        else if (flag == "--status")
-            options.faults.postStatus = std::atoi(value.c_str());
-        else if (flag == "--truncate")
-            options.faults.truncate = std::strtoull(value.c_str(), nullptr, 10);
-        else if (flag == "--reply-override") {
-            std::ifstream in(value, std::ios::binary);
-            if (!in) return std::nullopt;
-            options.faults.replyOverride.emplace(std::istreambuf_iterator<char>(in),
-                                                 std::istreambuf_iterator<char>());
-        } else
-            return std::nullopt;
-    }
-    if (options.root.empty() || !std::filesystem::is_directory(options.root)) return std::nullopt;
-    return options;
-}
-
-int listenOn(const Options& options, int& port) {
+// The socket listening on the options' address, or -1 and the reason.
+int listenOn(const Options& options, int& port, std::string& error) {
     sockaddr_in address{};
     address.sin_family = AF_INET;
     address.sin_port = htons(static_cast<std::uint16_t>(options.port));
-    if (inet_pton(AF_INET, options.bind.c_str(), &address.sin_addr) != 1) return -1;
+    inet_pton(AF_INET, options.bind.c_str(), &address.sin_addr);
     const int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
     const int yes = 1;
-    setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
     socklen_t length = sizeof address;
-    if (fd < 0 || bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
-        listen(fd, 16) != 0 ||
+    if (fd < 0 || setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes) != 0 ||
+        bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
+        listen(fd, 64) != 0 ||
         getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length) != 0) {
+        error = std::strerror(errno);
         if (fd >= 0) close(fd);
         return -1;
     }
@@ -91,83 +48,153 @@ int listenOn(const Options& options, int& port) {
     return fd;
 }
 
-// One record per request: "#REQUEST <byte count>\n", the raw bytes, "\n".
-void logRequest(const std::string& path, const std::string& raw) {
-    if (path.empty()) return;
-    const std::string record = "#REQUEST " + std::to_string(raw.size()) + "\n" + raw + "\n";
-    const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
-    if (fd < 0) return;
-    [[maybe_unused]] const ssize_t written = write(fd, record.data(), record.size());
-    close(fd);
+// Written under another name and renamed, so a reader never sees half of it.
+bool writePortFile(const std::string& path, int port) {
+    const std::string partial = path + ".partial";
+    FILE* file = std::fopen(partial.c_str(), "w");
+    if (!file) return false;
+    const bool written = std::fprintf(file, "%d\n", port) > 0;
+    return std::fclose(file) == 0 && written && std::rename(partial.c_str(), path.c_str()) == 0;
 }
 
-// After our reply: let the client read it to the end before the socket goes away.
-void finish(int fd) {
-    shutdown(fd, SHUT_WR);
+// Reads and drops what the client still sends, until it closes, is silent for `idleMs` or
+// `totalMs` passed.
+void drain(int fd, int idleMs, int totalMs) {
+    const auto deadline = Clock::now() + milliseconds(totalMs);
     char sink[4096];
-    while (waitReadable(fd, 1000) && recv(fd, sink, sizeof sink, 0) > 0) {
+    while (Clock::now() < deadline && waitFor(fd, POLLIN, idleMs) &&
+           recv(fd, sink, sizeof sink, MSG_DONTWAIT) > 0) {
     }
-    close(fd);
 }
 
-void serve(int fd, Card& card, const Options& options) {
-    const Request request = readRequest(fd);
-    logRequest(options.log, request.raw);
-    if (options.faults.stall) {
-        // Silent until the client gives up; after 30 s the line drops, so a client without
-        // time-outs fails visibly instead of hanging its test.
-        char sink[4096];
-        while (waitReadable(fd, stallLimitMs) && recv(fd, sink, sizeof sink, 0) > 0) {
+class Server {
+  public:
+    explicit Server(const Options& options)
+        : options_(options), card_(options.root, options.faults) {}
+
+    // Accepts until a stop, then waits a moment for the connections to notice it.
+    void run(int listener) {
+        while (!stopping()) {
+            std::unique_lock lock(mutex_);
+            if (active_ >= maxConnections) {
+                ended_.wait_for(lock, milliseconds(50));
+                continue;
+            }
+            lock.unlock();
+            if (!waitFor(listener, POLLIN, 60000)) continue;
+            const int client = accept4(listener, nullptr, nullptr, SOCK_CLOEXEC);
+            if (client >= 0) start(client);
+        }
+        std::unique_lock lock(mutex_);
+        ended_.wait_for(lock, milliseconds(500), [this] { return active_ == 0; });
+    }
+    bool idle() {
+        std::lock_guard lock(mutex_);
+        return active_ == 0;
+    }
+
+  private:
+    void start(int client) {
+        std::lock_guard lock(mutex_);
+        try {
+            std::thread([this, client] {
+                serve(client);
+                std::lock_guard done(mutex_);
+                --active_;
+                ended_.notify_all();
+            }).detach();
+            ++active_;
+        } catch (const std::system_error&) {
+            close(client);
+        }
+    }
+
+    void serve(int fd) {
+        const Request request = readRequest(fd, Clock::now() + requestLimit);
+        const Scripted* script = options_.faults.scriptFor(request, logRequest(request.raw));
+        if (script && script->stall) {
+            // Silent until the client gives up; after 30 s the line drops, so a client without
+            // time-outs fails visibly instead of hanging its test.
+            drain(fd, stallLimitMs, stallLimitMs);
+        } else if (!stopping()) {
+            const std::string reply = script ? script->reply : render(card_.handle(request));
+            if (sendAll(fd, reply, Clock::now() + sendLimit, options_.faults.dripMs)) {
+                // Let the client read the reply to the end before the socket goes away.
+                shutdown(fd, SHUT_WR);
+                drain(fd, 1000, 5000);
+            }
         }
         close(fd);
-        return;
     }
-    if (options.faults.replyOverride)
-        sendAll(fd, *options.faults.replyOverride);
-    else
-        sendResponse(fd, card.handle(request));
-    finish(fd);
-}
+
+    // One record per request: "#REQUEST <byte count>\n", the raw bytes, "\n". Returns the
+    // request's number, counted from 1 in the order of the log.
+    std::uint64_t logRequest(const std::string& raw) {
+        std::lock_guard lock(logMutex_);
+        if (!options_.log.empty()) {
+            const std::string record = "#REQUEST " + std::to_string(raw.size()) + "\n" + raw + "\n";
+            const int fd = open(options_.log.c_str(),
+                                O_WRONLY | O_CREAT | O_APPEND | O_NONBLOCK | O_CLOEXEC, 0644);
+            if (fd >= 0) {
+                [[maybe_unused]] const ssize_t written = write(fd, record.data(), record.size());
+                close(fd);
+            }
+        }
+        return ++requests_;
+    }
+
+    const Options& options_;
+    Card card_;
+    std::mutex mutex_, logMutex_;
+    std::condition_variable ended_;
+    int active_ = 0;
+    std::uint64_t requests_ = 0;
+};
 
 extern "C" void onStop(int) {
-    stopRequested = 1;
+    requestStop();
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    const auto options = parseOptions(argc, argv);
-    if (!options) {
-        std::cerr << usage;
+    const ParsedOptions parsed = parseOptions(argc, argv);
+    if (!parsed.options) {
+        if (parsed.error.empty()) {
+            std::cout << usageText;
+            return 0;
+        }
+        std::cerr << "vkrandom-card-emulator: " << parsed.error << "\n" << usageText;
         return 2;
     }
-    // SIGTERM and SIGINT are only let in while waiting, so a stop is seen between requests.
+    const Options& options = *parsed.options;
+    initStop();
     struct sigaction action {};
     action.sa_handler = onStop;
+    action.sa_flags = SA_RESTART;
     sigaction(SIGTERM, &action, nullptr);
     sigaction(SIGINT, &action, nullptr);
     std::signal(SIGPIPE, SIG_IGN);
-    sigset_t blocked;
-    sigemptyset(&blocked);
-    sigaddset(&blocked, SIGTERM);
-    sigaddset(&blocked, SIGINT);
-    sigprocmask(SIG_BLOCK, &blocked, nullptr);
 
     int port = 0;
-    const int listener = listenOn(*options, port);
+    std::string error;
+    const int listener = listenOn(options, port, error);
     if (listener < 0) {
-        std::cerr << "vkrandom-card-emulator: cannot listen on " << options->bind << ":"
-                  << options->port << ": " << std::strerror(errno) << "\n";
+        std::cerr << "vkrandom-card-emulator: cannot listen on " << options.bind << ":"
+                  << options.port << ": " << error << "\n";
         return 1;
     }
-    std::cout << "listening on " << options->bind << ":" << port << std::endl;
-
-    Card card(options->root, options->faults);
-    while (!stopRequested) {
-        if (!waitReadable(listener, -1)) continue;
-        const int client = accept4(listener, nullptr, nullptr, SOCK_CLOEXEC);
-        if (client >= 0) serve(client, card, *options);
+    if (!options.portFile.empty() && !writePortFile(options.portFile, port)) {
+        std::cerr << "vkrandom-card-emulator: cannot write " << options.portFile << ": "
+                  << std::strerror(errno) << "\n";
+        return 1;
     }
+    std::cout << "listening on " << options.bind << ":" << port << std::endl;
+
+    Server server(options);
+    server.run(listener);
     close(listener);
+    // A connection still busy after the stop is not waited for.
+    if (!server.idle()) std::_Exit(0);
     return 0;
 }
