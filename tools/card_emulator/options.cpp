@@ -73,7 +73,7 @@ std::string takeOption(int argc, char** argv, int& i, Options& options) {
     if (flag == "--root") {
         options.root = value;
     } else if (flag == "--port") {
-        const std::optional<long long> port = std::atoi(value.c_str());
+        const auto port = number(value, 0, 65535);
         if (!port) return "--port must be a number from 0 to 65535, not \"" + value + "\"";
         options.port = static_cast<int>(*port);
     } else if (flag == "--port-file") {
