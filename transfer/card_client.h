@@ -1,6 +1,6 @@
 // HTTP conversation with the FlashAir card: download a file by path, upload a file through the
 // card's upload.cgi (a command naming directory and time, then a multipart POST). Blocking, one
-// libcurl easy handle per operation; failures are shown as messages 119, 120, 121.
+// exchange of the system's HTTP transport per request; failures are shown as messages 119-121.
 #pragma once
 
 #include <cstddef>
@@ -12,6 +12,8 @@
 #include <string>
 #include <string_view>
 
+#include "transfer/http_transport.h"
+
 namespace core {
 class Prompts;
 }
@@ -20,10 +22,6 @@ namespace transfer {
 
 inline constexpr std::size_t commandReplyLimit = 300;
 inline constexpr std::string_view boundary = "========================";  // 24 '='
-
-// Called while a transfer runs: bytes done and expected (0 when unknown). Lets a front end show
-// progress and keep its window painted.
-using ProgressHook = std::function<void(std::uint64_t done, std::uint64_t expected)>;
 
 class CardClient {
 public:
@@ -34,7 +32,9 @@ public:
     // received, 0 after a failure (message 119 shown). The body of any reply counts as content;
     // lastStatus() tells its HTTP status (0 when none arrived).
     std::size_t downloadFile(std::string_view encodedPath, std::span<std::uint8_t> buffer);
-    int lastStatus() const { return lastStatus_; }
+    int lastStatus() const { return lastReply_.status; }
+    // Everything the transport saw of the last exchange.
+    const HttpReply& lastReply() const { return lastReply_; }
 
     // GET of a command URL; the reply, at most 300 bytes; empty after a failure (119 shown).
     std::string sendCommand(const std::string& url);
@@ -44,17 +44,18 @@ public:
     bool uploadFile(const std::optional<std::string>& directory, std::string_view name,
                     std::span<const std::uint8_t> data);
 
-    // Body bytes libcurl handed over during the last download, including any it delivered
-    // beyond the buffer before the transfer was stopped.
-    std::uint64_t lastPulled() const { return lastPulled_; }
+    // Body bytes that arrived during the last exchange, including any beyond the buffer before
+    // the transfer was stopped.
+    std::uint64_t lastPulled() const { return lastReply_.received; }
 
     void setProgressHook(ProgressHook hook) { progress_ = std::move(hook); }
     // Give up connecting after `connectSeconds`, and a transfer that moves no byte for
     // `stallSeconds` (defaults 10 and 20, so a vanished card never freezes the tool for long).
     void setTimeouts(long connectSeconds, long stallSeconds) {
-        connectTimeout_ = connectSeconds;
-        stallTimeout_ = stallSeconds;
+        limits_.connectSeconds = connectSeconds;
+        limits_.stallSeconds = stallSeconds;
     }
+    void setLimits(const HttpLimits& limits) { limits_ = limits; }
     // The local time used for FTIME; tests set a fixed one.
     void setClock(std::function<std::tm()> clock) { clock_ = std::move(clock); }
 
@@ -62,13 +63,14 @@ public:
     std::string uploadUrl() const;  // "http://host/upload.cgi"
 
 private:
+    HttpRequest request(std::string url) const;
+    void showFailure(HttpFailure failure, std::string_view detail);
+
     core::Prompts& prompts_;
     std::string host_;
-    int lastStatus_ = 0;
-    std::uint64_t lastPulled_ = 0;
-    long connectTimeout_ = 10;
-    long stallTimeout_ = 20;
-    std::string lastReply_;
+    HttpLimits limits_;
+    HttpReply lastReply_;
+    std::string lastCommandReply_;
     ProgressHook progress_;
     std::function<std::tm()> clock_;
 };

@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <chrono>
 #include <cstdlib>
 #include <functional>
 #include <mutex>
@@ -48,6 +49,8 @@ class ScriptedCard {
     ScriptedCard& operator=(const ScriptedCard&) = delete;
 
     std::string host() const { return "127.0.0.1:" + std::to_string(port_); }
+    // Sends each reply one byte per `pause`, as a card on a failing link would.
+    void drip(std::chrono::milliseconds pause) { drip_ = pause; }
     // The raw requests received since the last call, in order.
     std::vector<std::string> takeRequests() {
         std::lock_guard lock(mutex_);
@@ -92,10 +95,13 @@ class ScriptedCard {
             }
             if (const auto reply = script_(request)) {
                 std::string_view rest = *reply;
-                while (!rest.empty()) {
-                    const ssize_t sent = ::send(fd, rest.data(), rest.size(), MSG_NOSIGNAL);
+                const std::chrono::milliseconds pause = drip_;
+                while (!rest.empty() && !stop_) {
+                    const std::size_t piece = pause.count() > 0 ? 1 : rest.size();
+                    const ssize_t sent = ::send(fd, rest.data(), piece, MSG_NOSIGNAL);
                     if (sent <= 0) break;
                     rest.remove_prefix(static_cast<std::size_t>(sent));
+                    std::this_thread::sleep_for(pause);
                 }
                 ::shutdown(fd, SHUT_WR);
                 char sink[4096];
@@ -110,6 +116,7 @@ class ScriptedCard {
     int listener_ = -1;
     int port_ = 0;
     std::atomic<bool> stop_{false};
+    std::atomic<std::chrono::milliseconds> drip_{};
     std::mutex mutex_;
     std::vector<std::string> requests_;
     std::thread thread_;
