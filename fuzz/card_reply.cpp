@@ -14,7 +14,7 @@
 #include "core/messages.h"
 #include "core/prompts.h"
 #include "fuzz_check.h"
-#include "support/scripted_card.h"
+#include "scripted_card.h"
 #include "transfer/card_client.h"
 
 namespace {

@@ -1,11 +1,9 @@
 // One scratch file for a whole fuzz run, rewritten for every input, removed at the end.
 #pragma once
 
-#include <fcntl.h>
-#include <unistd.h>
-
-#include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <random>
 #include <string>
 #include <string_view>
 
@@ -13,24 +11,19 @@
 
 class ScratchFile {
   public:
-    explicit ScratchFile(const std::string& name) {
-        std::string pattern =
-            std::filesystem::temp_directory_path() / ("vkrandom-fuzz-" + name + "-XXXXXX");
-        const int fd = ::mkstemp(pattern.data());
-        FUZZ_CHECK(fd >= 0);
-        ::close(fd);
-        path_ = pattern;
-    }
-    ~ScratchFile() { ::unlink(path_.c_str()); }
+    explicit ScratchFile(const std::string& name)
+        : path_((std::filesystem::temp_directory_path() /
+                 ("vkrandom-fuzz-" + name + "-" + std::to_string(std::random_device()())))
+                    .string()) {}
+    ~ScratchFile() { std::filesystem::remove_all(path_); }
     ScratchFile(const ScratchFile&) = delete;
     ScratchFile& operator=(const ScratchFile&) = delete;
 
+    const std::string& path() const { return path_; }
     // Makes the file hold exactly `bytes`; returns its path.
     const std::string& holding(std::string_view bytes) const {
-        const int fd = ::open(path_.c_str(), O_WRONLY | O_TRUNC);
-        FUZZ_CHECK(fd >= 0);
-        FUZZ_CHECK(::write(fd, bytes.data(), bytes.size()) == static_cast<ssize_t>(bytes.size()));
-        ::close(fd);
+        std::ofstream out(path_, std::ios::binary | std::ios::trunc);
+        FUZZ_CHECK(out.write(bytes.data(), static_cast<std::streamsize>(bytes.size())).flush());
         return path_;
     }
 

@@ -1,25 +1,32 @@
 // Runs the built card emulator for one test: on a free loopback port, serving a given root
 // folder, logging every raw request into a private temporary folder; stopped on destruction.
-// Replies can be scripted with its options (vkrandom-card-emulator --help lists them).
+// Replies can be scripted with its options (vkrandom-card-emulator --help lists them). Its
+// output goes to a file and its port to a port file, so no pipe is needed on any system.
 #pragma once
 
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <fcntl.h>
 #include <netinet/in.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
+extern char** environ;
+#endif
 
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <stdexcept>
 #include <string>
+#include <thread>
 #include <utility>
 #include <vector>
 
 #include "support/temp_dir.h"
-
-extern char** environ;
 
 namespace testing_support {
 
@@ -28,18 +35,24 @@ class CardEmulatorProcess {
     // `faultOptions` are extra emulator flags such as "--stall" or "--reply-to", "post", FILE.
     explicit CardEmulatorProcess(const std::string& rootDir,
                                  const std::vector<std::string>& faultOptions = {}) {
-        std::vector<std::string> args = {executable(), "--root",      rootDir,
-                                         "--port",     "0",           "--log",
-                                         logPath(),    "--port-file", logDir_ / "port"};
+        std::vector<std::string> args = {executable(), "--root",      rootDir,   "--port", "0",
+                                         "--log",      logPath(),     "--port-file", dir_ / "port"};
         args.insert(args.end(), faultOptions.begin(), faultOptions.end());
-        try {
-            start(args);
-        } catch (...) {
+        spawn(args, dir_ / "output.txt");
+        // An emulator that cannot start exits at once and never writes its port. Anything but a
+        // loopback address would expose the test's folder to the network.
+        for (int waited = 0; port_ == 0 && waited < 1000; ++waited) {
+            std::sscanf(readFile(dir_ / "output.txt").c_str(), "listening on 127.0.0.1:%d", &port_);
+            if (port_ == 0) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+        if (port_ == 0 || readFile(dir_ / "port") != std::to_string(port_) + "\n") {
             stop();
-            throw;
+            throw std::runtime_error("card emulator did not start: " + readFile(dir_ / "output.txt"));
         }
     }
     ~CardEmulatorProcess() { stop(); }
+    CardEmulatorProcess(const CardEmulatorProcess&) = delete;
+    CardEmulatorProcess& operator=(const CardEmulatorProcess&) = delete;
 
     static std::string executable() {
         return std::string(VKRANDOM_BIN_DIR) + "/vkrandom-card-emulator";
@@ -47,6 +60,51 @@ class CardEmulatorProcess {
     std::string host() const { return "127.0.0.1:" + std::to_string(port_); }
     int port() const { return port_; }
 
+    // The raw requests received so far, in order; the log holds, per request,
+    // "#REQUEST <count>\n", the raw bytes, "\n".
+    std::vector<std::string> requests() const {
+        const std::string log = readFile(logPath());
+        std::vector<std::string> result;
+        for (std::size_t at = 0; log.compare(at, 9, "#REQUEST ") == 0;) {
+            const std::size_t lineEnd = log.find('\n', at);
+            if (lineEnd == std::string::npos) break;
+            const std::size_t count = std::stoul(log.substr(at + 9, lineEnd - at));
+            result.push_back(log.substr(lineEnd + 1, count));
+            at = lineEnd + 1 + count + 1;
+        }
+        return result;
+    }
+
+#ifdef _WIN32
+    bool stop() {
+        if (!process_) return false;
+        TerminateProcess(process_, 0);
+        WaitForSingleObject(process_, INFINITE);
+        CloseHandle(std::exchange(process_, nullptr));
+        return true;
+    }
+
+  private:
+    void spawn(const std::vector<std::string>& args, const std::string& output) {
+        std::string line;
+        for (const std::string& arg : args) line += "\"" + arg + "\" ";
+        SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+        HANDLE out = CreateFileA(output.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                 &inherit, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+        STARTUPINFOA startup{};
+        startup.cb = sizeof startup;
+        startup.dwFlags = STARTF_USESTDHANDLES;
+        startup.hStdOutput = startup.hStdError = out;
+        PROCESS_INFORMATION info{};
+        const BOOL started = CreateProcessA(nullptr, line.data(), nullptr, nullptr, TRUE,
+                                            CREATE_NO_WINDOW, nullptr, nullptr, &startup, &info);
+        CloseHandle(out);
+        if (!started) throw std::runtime_error("cannot start " + args[0]);
+        CloseHandle(info.hThread);
+        process_ = info.hProcess;
+    }
+    HANDLE process_ = nullptr;
+#else
     // A raw connection to the emulator whose reads give up after 5 s.
     int connect() const {
         const int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
@@ -68,22 +126,6 @@ class CardEmulatorProcess {
         close(fd);
         return reply;
     }
-
-    // The raw requests received so far, in order; the log holds, per request,
-    // "#REQUEST <count>\n", the raw bytes, "\n".
-    std::vector<std::string> requests() const {
-        const std::string log = readFile(logPath());
-        std::vector<std::string> result;
-        for (std::size_t at = 0; log.compare(at, 9, "#REQUEST ") == 0;) {
-            const std::size_t lineEnd = log.find('\n', at);
-            if (lineEnd == std::string::npos) break;
-            const std::size_t count = std::stoul(log.substr(at + 9, lineEnd - at));
-            result.push_back(log.substr(lineEnd + 1, count));
-            at = lineEnd + 1 + count + 1;
-        }
-        return result;
-    }
-
     // Sends `signal`; an emulator still running 5 s later is killed. True when it exited with
     // status 0 by itself.
     bool stop(int signal = SIGTERM) {
@@ -98,60 +140,27 @@ class CardEmulatorProcess {
                 waitpid(pid_, nullptr, 0);
             }
         }
-        if (output_) fclose(output_);
-        output_ = nullptr;
         return std::exchange(pid_, -1) == done && WIFEXITED(status) && WEXITSTATUS(status) == 0;
     }
 
   private:
-    std::string logPath() const { return logDir_ / "requests.log"; }
-
-    void start(const std::vector<std::string>& args) {
-        int pipeEnds[2];
-        if (pipe(pipeEnds) != 0) throw std::runtime_error("pipe failed");
+    void spawn(const std::vector<std::string>& args, const std::string& output) {
         posix_spawn_file_actions_t actions;
         posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_adddup2(&actions, pipeEnds[1], STDOUT_FILENO);
-        posix_spawn_file_actions_addclose(&actions, pipeEnds[0]);
+        posix_spawn_file_actions_addopen(&actions, 1, output.c_str(), O_WRONLY | O_CREAT, 0600);
         std::vector<char*> argv;
         for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
         argv.push_back(nullptr);
         const int spawned = posix_spawn(&pid_, argv[0], &actions, nullptr, argv.data(), environ);
         posix_spawn_file_actions_destroy(&actions);
-        close(pipeEnds[1]);
-        // Kept open, so the emulator never writes into a closed pipe.
-        output_ = fdopen(pipeEnds[0], "r");
-        if (spawned != 0) {
-            pid_ = -1;
-            throw std::runtime_error("cannot start " + args[0]);
-        }
-        // An emulator that fails to start exits, which ends this read. Anything but a loopback
-        // address would expose the test's folder to the network.
-        char line[128] = "";
-        if (!fgets(line, sizeof line, output_) ||
-            std::sscanf(line, "listening on 127.0.0.1:%d", &port_) != 1)
-            throw std::runtime_error(std::string("card emulator did not start: ") + line);
-        if (readFile(logDir_ / "port") != std::to_string(port_) + "\n")
-            throw std::runtime_error("card emulator wrote no port file");
+        if (spawned != 0) throw std::runtime_error("cannot start " + args[0]);
     }
-
-    TempDir logDir_;
     pid_t pid_ = -1;
-    FILE* output_ = nullptr;
+#endif
+    std::string logPath() const { return dir_ / "requests.log"; }
+
+    TempDir dir_;
     int port_ = 0;
 };
-
-// A loopback port with nothing listening on it: connecting there is refused.
-inline int unusedLoopbackPort() {
-    const int fd = socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t length = sizeof address;
-    bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
-    getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
-    close(fd);
-    return ntohs(address.sin_port);
-}
 
 }  // namespace testing_support

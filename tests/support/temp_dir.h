@@ -1,22 +1,25 @@
 // A temporary folder for one test, removed with everything in it afterwards, and small file
-// helpers for byte-exact comparisons.
+// helpers for byte-exact comparisons. std::filesystem only, so every system runs it.
 #pragma once
 
-#include <cstdint>
-#include <cstdlib>
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <random>
 #include <string>
-#include <vector>
 
 namespace testing_support {
 
 class TempDir {
 public:
     TempDir() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "vkrandom-XXXXXX").string();
-        path_ = ::mkdtemp(pattern.data());
+        std::random_device seed;
+        std::mt19937_64 random(seed() ^ static_cast<std::uint64_t>(
+                                            std::chrono::steady_clock::now().time_since_epoch().count()));
+        const auto base = std::filesystem::temp_directory_path();
+        do path_ = (base / ("vkrandom-" + std::to_string(random()))).string();
+        while (!std::filesystem::create_directory(path_));
     }
     ~TempDir() {
         std::error_code ec;

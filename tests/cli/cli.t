@@ -1,0 +1,157 @@
+# vkrandom-cli as scripts see it, on a copy of the demo robot: output, exit status, the files
+# left behind, and messages on stderr (shown after the output, as their ids; the texts are in
+# tests/data/messages.txt). $CLI and $DEMO come from ctest.
+
+  $ cp -r "$DEMO/." . && chmod -R u+w .
+  $ ini() { printf "$1" > s.ini; }
+  $ showIni() { sed "s|$PWD|PWD|" s.ini | cat -A; }
+  $ cli() { "$CLI" --settings s.ini --lock lock "$@" 2>err; s=$?; sed -E 's/^(\[[0-9]+\]) .*/\1/; /^[^[v]/d' err; return $s; }
+  $ ini "[DATA]\r\nPATH=$PWD/robot\r\n"
+
+# The list in file order without the entries of other program types; show; names not listed.
+
+  $ cli list | wc -l
+  10
+  $ cli show 鳴き声 | head -3
+  file: VOICE.XML
+  choice: 12
+  [ ] 0 \xe3\x83\xa9\xe3\x83\xb3\xe3\x83\x80\xe3\x83\xa0(\xe6\xa8\x99\xe6\xba\x96) (esc)
+  $ cli show ダンス曲 | cut -c1-6
+  file: 
+  choice
+  [ ] 0 
+  [ ] 1 
+  [ ] 2 
+  [x] 3 
+  $ cli get 見つからないプログラム
+  -1
+  $ cli get ルモ2の光り方
+  vkrandom-cli: no listed entry is named "\xe3\x83\xab\xe3\x83\xa22\xe3\x81\xae\xe5\x85\x89\xe3\x82\x8a\xe6\x96\xb9" (esc)
+  [1]
+  $ cli get 歩き方😀
+  vkrandom-cli: no listed entry is named "\xe6\xad\xa9\xe3\x81\x8d\xe6\x96\xb9\xf0\x9f\x98\x80" (esc)
+  [1]
+
+# Each choice written and read back; one the entry does not offer, or a missing file, is
+# refused before any export; a write that fails shows 112.
+
+  $ for c in 3 random 1 2; do cli set 歩き方 $c && cli get 歩き方; done
+  [113]
+  3
+  [113]
+  0
+  [113]
+  1
+  [113]
+  2
+  $ cli set 歩き方 4
+  vkrandom-cli: "\xe6\xad\xa9\xe3\x81\x8d\xe6\x96\xb9" offers choices 0 to 3 (esc)
+  [1]
+  $ cli set 見つからないプログラム 1
+  vkrandom-cli: the slot of "\xe8\xa6\x8b\xe3\x81\xa4\xe3\x81\x8b\xe3\x82\x89\xe3\x81\xaa\xe3\x81\x84\xe3\x83\x97\xe3\x83\xad\xe3\x82\xb0\xe3\x83\xa9\xe3\x83\xa0" cannot be read, so there is nothing to export (esc)
+  [1]
+  $ chattr +i robot/WALK.XML 2>/dev/null || chmod 444 robot/WALK.XML; cli set 歩き方 1; chattr -i robot/WALK.XML 2>/dev/null; true
+  [112]
+
+# Settings: OK always writes the connection type, the program type only when it changed; a
+# changed type reloads its own catalogue, missing here.
+
+  $ cli settings | sed "s|$PWD|PWD|"
+  program type: 1
+  connection type: 0
+  program folder: PWD/robot
+  $ cli settings --program-type 1 && showIni
+  [DATA]^M$
+  PATH=PWD/robot^M$
+  [REMOTE]^M$
+  CONNECT_TYPE=0^M$
+  $ cli settings --connect-type 1 && showIni
+  [DATA]^M$
+  PATH=PWD/robot^M$
+  [REMOTE]^M$
+  CONNECT_TYPE=1^M$
+  $ cli settings --program-type 4; showIni
+  [102]
+  [DATA]^M$
+  PATH=PWD/robot^M$
+  VERSION=4^M$
+  [REMOTE]^M$
+  CONNECT_TYPE=1^M$
+  $ cli list
+  [102]
+  [1]
+
+# Direct execution over USB: the copy, then the record; the record file asked for when missing.
+
+  $ mkdir -p card/ADDON && echo old > card/ADDON/REMOTE.LOG
+  $ ini "[DATA]\r\nPATH=$PWD/robot\r\n[REMOTE]\r\nCONNECT_TYPE=1\r\nREMOTE_DIR=$PWD/card/\r\n"
+  $ cli exec 歩き方 && cmp card/ADDON/TEMP.VX4 robot/WALK.XML && od -An -tx1 card/ADDON/REMOTE.LOG
+   fe ff 88 03 00 00 19 00 05 00 00 00 00 00 00 00
+  $ cli exec 見つからないプログラム
+  [117]
+  [1]
+  $ rm -r card && cli exec 歩き方
+  [dialog] ADDON/REMOTE.LOG
+  [1]
+  $ ini "[DATA]\r\nPATH=$PWD/robot\r\n[REMOTE]\r\nCONNECT_TYPE=0\r\n"
+  $ cli exec 歩き方
+  [1]
+
+# Start-up asks for STARTUP.XML when the folder is unknown: answered by --choose, or cancelled.
+
+  $ ini "[REMOTE]\r\nCONNECT_TYPE=0\r\n"
+  $ cli list | tail -2
+  [dialog] STARTUP.XML
+  [139]
+  $ showIni
+  [REMOTE]^M$
+  CONNECT_TYPE=0^M$
+  $ cli --choose "$PWD/robot/STARTUP.XML" list | tail -2
+  [131]
+  [dialog] STARTUP.XML
+  $ showIni
+  [REMOTE]^M$
+  CONNECT_TYPE=0^M$
+  [DATA]^M$
+  PATH=PWD/robot^M$
+  $ cli settings --choose-folder
+  [131]
+  [dialog] STARTUP.XML
+  [1]
+  $ cli --choose "$PWD/STARTUP.XML" settings --choose-folder && showIni
+  [131]
+  [dialog] STARTUP.XML
+  [REMOTE]^M$
+  CONNECT_TYPE=0^M$
+  [DATA]^M$
+  PATH=PWD^M$
+
+# Another instance holds the lock: status 3 before anything else.
+
+  $ flock lock "$CLI" --settings s.ini --lock lock list 2>&1 | cut -c1-5
+  [106]
+  $ flock lock "$CLI" --settings s.ini --lock lock settings 2>/dev/null; echo $?
+  3
+
+# Usage errors stop before start-up, so no lock file is made.
+
+  $ rm lock
+  $ for args in "" frobnicate "--bogus list" --choose "list extra" show "set a" "set a first" "set a -1" "settings --program-type 5" "settings --connect-type 3" "settings --connect-type" "settings --choose-folder --connect-type 1"; do "$CLI" $args >/dev/null 2>&1; echo "$args: $?"; done; test -e lock || echo no lock
+  : 2
+  frobnicate: 2
+  --bogus list: 2
+  --choose: 2
+  list extra: 2
+  show: 2
+  set a: 2
+  set a first: 2
+  set a -1: 2
+  settings --program-type 5: 2
+  settings --connect-type 3: 2
+  settings --connect-type: 2
+  settings --choose-folder --connect-type 1: 2
+  no lock
+  $ "$CLI" --help | head -1
+  Usage: vkrandom-cli [--settings FILE] [--choose PATH]... COMMAND [ARGS]
+  $ "$CLI" --version
+  1.6.0.0

@@ -1,0 +1,71 @@
+// The catalogue parser and the slot forms, from the rows in tests/data/.
+#include <gtest/gtest.h>
+
+#include "core/catalogue.h"
+#include "core/choice_slot.h"
+#include "core/messages.h"
+#include "support/cases.h"
+
+namespace {
+
+using testing_support::readCases;
+
+TEST(Catalogue, EveryLineOfTheTable) {
+    for (const auto& c : readCases("catalogue_lines.txt")) {
+        SCOPED_TRACE(c[0]);
+        const auto item = core::parseCatalogueLine(c[0]);
+        ASSERT_EQ(item.has_value(), c[1] != "-");
+        if (!item) continue;
+        std::string labels;
+        for (int k = 0; k < item->labelCount; ++k) labels += (k ? ";" : "") + item->labels[k];
+        EXPECT_EQ(std::to_string(item->typeMask) + "|" + item->name + "|" + item->fileName + "|" +
+                      std::to_string(item->sourceKind) + "|" + std::to_string(item->slotOffset) +
+                      "|" + labels,
+                  c[1] + "|" + c[2] + "|" + c[3] + "|" + c[4] + "|" + c[5] + "|" + c[6]);
+    }
+    // A long line: 15 labels at most, the name cut before a character the 255th byte would split.
+    std::string name = "XY";
+    for (int i = 0; i < 200; ++i) name += "\x95\x5C";  // 表, whose trail byte is '\'
+    std::string line = "0," + name + ",x,F.XML,4,10,";
+    for (int i = 0; i < 40; ++i) line += "label" + std::to_string(i) + ",";
+    const auto item = core::parseCatalogueLine(line);
+    ASSERT_TRUE(item);
+    EXPECT_EQ(item->labelCount, core::maxLabels);
+    EXPECT_EQ(item->labels[14], "label14");
+    EXPECT_EQ(item->name, name.substr(0, 254));
+    // The mask is a bit set of program types; 0 (and 256, cut to 0) lists an entry everywhere.
+    for (int type = 1; type <= 4; ++type) {
+        EXPECT_TRUE(core::isListed(*core::parseCatalogueLine("256,N,x,F,4,5,"), type));
+        EXPECT_EQ(core::isListed(*core::parseCatalogueLine("3,N,x,F,4,5,"), type), type != 4);
+    }
+}
+
+TEST(ChoiceSlot, GoldenFormsEncodeAndDecodeBack) {
+    for (const auto& c : readCases("slot_forms.txt")) {
+        const int choice = std::stoi(c[1]);
+        const auto slot = core::encodeChoice(choice, static_cast<std::uint8_t>(std::stoi(c[0])));
+        EXPECT_EQ(std::string(slot.begin(), slot.end()), c[2]) << c[0] << "/" << c[1];
+        EXPECT_EQ(core::decodeChoice(slot, 14), choice);
+        EXPECT_EQ(core::decodeChoice(slot, choice - 1), choice ? -1 : 0);  // beyond the labels
+    }
+    const auto bytes = [](std::string s) { return std::vector<std::uint8_t>(s.begin(), s.end()); };
+    // High bytes count as negative: never a digit, never a huge index.
+    EXPECT_EQ(core::decodeChoice(bytes("<const data=\"\xB7\"/>\r\n"), 1000), -1);
+    EXPECT_EQ(core::decodeChoice(bytes("<const data=\"1\x82\"/>\r\n"), 1000), -1);
+    EXPECT_EQ(core::decodeChoice(bytes(" <mem_r"), 3), -1);
+    // A window cut short by the end of the file is not read past its end.
+    EXPECT_EQ(core::decodeChoice(bytes("<const data=\"7"), 15), -1);
+    EXPECT_EQ(core::decodeChoice(bytes("<const data=\"7\""), 15), 8);
+}
+
+TEST(Messages, TextsUsersKnowAndTrimmedDescriptions) {
+    for (const auto& c : readCases("messages.txt"))
+        EXPECT_EQ(core::messageText(std::stoi(c[0])), c[1]) << c[0];
+    EXPECT_EQ(core::formatMessage(119, "Timeout\r\n"), "FlashAirとの通信に失敗しました[Timeout]");
+    std::string kana;
+    for (int i = 0; i < 100; ++i) kana += "あ";  // 300 bytes: cut at 259, never inside one
+    EXPECT_EQ(core::trimErrorDescription(kana).size(), 258u);
+    EXPECT_EQ(core::trimErrorDescription("x" + kana).size(), 259u);
+}
+
+}  // namespace

@@ -1,0 +1,223 @@
+// The card client against the card emulator over real HTTP on loopback: the texts it builds,
+// the exact requests (golden files in tests/data/), what is kept of each reply, and what every
+// failure shows; then sessions whose programs are on the card.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstring>
+
+#include "core/choice_slot.h"
+#include "support/card_emulator_process.h"
+#include "support/cases.h"
+#include "support/fakes.h"
+#include "transfer/card_client.h"
+
+namespace {
+
+using namespace testing_support;
+using namespace std::string_literals;
+using Bytes = std::vector<std::uint8_t>;
+using Ids = std::vector<int>;
+
+TEST(CardText, PercentEncodingAndUtf8StayWithinCapacity) {
+    char buffer[20];
+    std::memset(buffer, '#', sizeof buffer);
+    EXPECT_EQ(transfer::percentEncodePath("A/\x82\xA0", buffer, 16), 5u);
+    EXPECT_EQ(std::string(buffer, 17), "%41%2F%E3%81%82\0#"s);
+    std::memset(buffer, '#', sizeof buffer);
+    EXPECT_EQ(transfer::percentEncodePath("A/\x82\xA0", buffer, 15), std::nullopt);  // not cut
+    EXPECT_EQ(std::string(buffer, 16), "\0###############"s);
+    EXPECT_EQ(transfer::percentEncodePath("\x82", buffer, 20), std::nullopt);  // cut character
+    EXPECT_EQ(transfer::percentEncodePath("A\0B"s, buffer, 20), std::nullopt);  // the card cuts at NUL
+    EXPECT_EQ(transfer::toUtf8("\x82\xA0", nullptr, 0), 4u);
+    EXPECT_EQ(transfer::toUtf8("A\\\x82\xA0", buffer, 6), 5u);
+    EXPECT_STREQ(buffer, "A\\\xE3\x81\x82");
+    EXPECT_EQ(transfer::toUtf8("\x82\xA0", buffer, 3), std::nullopt);  // no room for the NUL
+}
+
+struct Card : ::testing::Test {
+    TempDir dir;
+    FakePrompts prompts;
+    std::unique_ptr<CardEmulatorProcess> card;
+    std::unique_ptr<transfer::CardClient> client;
+    std::string root() const { return dir / "card"; }
+
+    void start(const std::vector<std::string>& faults = {}) {
+        std::filesystem::create_directories(root() + "/ADDON");
+        card = std::make_unique<CardEmulatorProcess>(root(), faults);
+        client = std::make_unique<transfer::CardClient>(prompts, card->host());
+        client->setTimeouts(2, 1);
+    }
+    bool upload(std::string_view name, std::string_view data) {
+        return client->uploadFile(std::string("ADDON"), name, Bytes(data.begin(), data.end()));
+    }
+};
+
+TEST_F(Card, DownloadKeepsAtMostTheCountOfAnyReply) {
+    writeFile(root() + "/ACT/A.XML", "0123456789");
+    start();
+    std::pair<std::uint64_t, std::uint64_t> progress;
+    client->setProgressHook([&](std::uint64_t done, std::uint64_t all) { progress = {done, all}; });
+    Bytes small(4), large(100);
+    EXPECT_EQ(client->downloadFile("ACT%5CA.XML", small), 4u);
+    EXPECT_EQ(std::string(small.begin(), small.end()), "0123");
+    EXPECT_EQ(client->downloadFile("act/a.xml", large), 10u);
+    EXPECT_EQ(progress, std::make_pair(std::uint64_t{10}, std::uint64_t{10}));
+    // A missing file's error page is handed over as content; its status tells it apart.
+    EXPECT_GT(client->downloadFile("MISSING.XML", large), 0u);
+    EXPECT_EQ(client->lastStatus(), 404);
+    // A folder is no file, and nothing outside the root is served.
+    writeFile(dir / "SECRET", "outside");
+    for (const char* path : {"ACT", "%2E%2E%2FSECRET", "ACT%5C%2E%2E%5C%2E%2E%5CSECRET"}) {
+        client->downloadFile(path, large);
+        EXPECT_EQ(client->lastStatus(), 404) << path;
+    }
+    EXPECT_TRUE(prompts.messages.empty());
+}
+
+// Only the whole reply "SUCCESS", in any letter case, lets the POST go; its status does not
+// matter. A card that refuses, stalls or breaks off is a failure with curl's description.
+TEST_F(Card, CommandReplyDecidesThePostAndFailuresAreShown) {
+    const struct {
+        std::vector<std::string> faults;
+        bool posted;
+        Ids messages;
+    } cases[] = {
+        {{"--command-reply", "success"}, true, {}},
+        {{"--command-reply", "SUCCESS\r\n"}, false, {120}},
+        {{"--status", "500"}, true, {}},
+        {{"--stall"}, false, {119, 120}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.faults.front());
+        prompts = {};
+        start(c.faults);
+        EXPECT_EQ(upload("A.XML", "abc"), c.posted);
+        EXPECT_EQ(prompts.messages, c.messages);
+        EXPECT_EQ(card->requests().size(), c.posted ? 2u : 1u);
+    }
+    prompts = {};
+    client = std::make_unique<transfer::CardClient>(prompts, "127.0.0.1:1");  // nothing listens
+    Bytes buffer(100);
+    EXPECT_EQ(client->downloadFile("A.XML", buffer), 0u);
+    EXPECT_NE(prompts.messageTexts.at(0).find("onnect"), std::string::npos);
+    // A reply cut short fails, unless all that was asked for came before the break.
+    writeFile(root() + "/A.XML", std::string(100, 'x'));
+    start({"--truncate", "50"});
+    EXPECT_EQ(client->downloadFile("A.XML", buffer), 0u);
+    Bytes head(40);
+    EXPECT_EQ(client->downloadFile("A.XML", head), 40u);
+    EXPECT_EQ(prompts.messages, (Ids{119, 119}));
+}
+
+// Sessions on connection type 2 whose programs are on the card, or uploaded from a folder.
+struct CardSession : Card {
+    FakeWindow window;
+    std::unique_ptr<core::CRandomEditor> editor;
+    void startSession(const std::string& csv, const std::string& folder = "",
+                      const std::vector<std::string>& faults = {}) {
+        editor.reset();
+        start(faults);
+        writeFile(dir / "Random.csv", "h\r\n" + csv);
+        writeFile(dir / "s.ini", "[DATA]\r\nPATH=" + folder + "\r\n[REMOTE]\r\nCONNECT_TYPE=2\r\n"
+                                 "CARD_HOST=" + card->host() + "\r\n");
+        editor = std::make_unique<core::CRandomEditor>(
+            prompts, core::EditorOptions{dir / "s.ini", dir / "lock", dir.path(), {}});
+        editor->startUp(window);
+        editor->cardClient().setClock([] { return std::tm{31, 22, 19, 5, 11, 115}; });
+    }
+    void select(int line) {
+        window.select(line);
+        editor->selectEntry(window);
+    }
+    bool execute(int line) {
+        select(line);
+        return editor->executeSelected();
+    }
+    std::string log() const {
+        std::string all;
+        for (const auto& r : card->requests()) all += "#REQUEST\n" + r + "\n";
+        for (auto at = all.find(card->host()); at != std::string::npos; at = all.find(card->host()))
+            all.replace(at, card->host().size(), "HOST");
+        return all;
+    }
+};
+
+TEST_F(CardSession, ChoicesRoundTripAndOnlyWholeFilesGoBack) {
+    const std::string head(1000, 'p'), tail(100000, 'q');
+    const auto slot = [](int choice) {
+        const auto s = core::encodeChoice(choice, 2);
+        return std::string(s.begin(), s.end());
+    };
+    writeFile(root() + "/ACT/SUB/A.XML", head + slot(0) + tail);
+    std::string tooLong = std::string(10, 't') + slot(0) + std::string(139225, 't');
+    writeFile(root() + "/LONG.XML", tooLong);
+    startSession("0,deep,x,\"ACT\\SUB\\A.XML\",2,1000,a,b,c,\r\n0,long,x,LONG.XML,2,10,a,\r\n"
+                 "0,gone,x,GONE.XML,2,10,a,\r\n");
+    select(0);
+    EXPECT_EQ(window.checkedChoice(), 0);
+    EXPECT_LT(editor->cardClient().lastPulled(), 20000u);  // a read fetches only the start
+    for (int choice : {3, 0}) {
+        prompts.messages.clear();
+        editor->exportChoice(choice);
+        EXPECT_EQ(prompts.messages, Ids{113});
+        EXPECT_EQ(readFile(root() + "/ACT/SUB/A.XML"), head + slot(choice) + tail);
+        select(0);
+        EXPECT_EQ(window.checkedChoice(), choice);
+    }
+    const auto requests = card->requests().size();
+    for (int line : {1, 2}) {
+        select(line);
+        EXPECT_FALSE(editor->writeChoice(1)) << line;
+    }
+    EXPECT_EQ(readFile(root() + "/LONG.XML"), tooLong);
+    EXPECT_FALSE(std::filesystem::exists(root() + "/GONE.XML"));
+    EXPECT_EQ(card->requests().size(), requests + 4);  // four reads, no upload
+}
+
+// The program goes back as ADDON/TEMP.VX4, then the record: the exact requests are golden.
+TEST_F(CardSession, ExecutionSendsTheProgramThenTheRecord) {
+    writeFile(root() + "/ACT/A.XML", "program on the card");
+    startSession("0,A,x,ACT\\A.XML,4,0,a,\r\n");
+    EXPECT_TRUE(execute(0));
+    EXPECT_TRUE(prompts.messages.empty());
+    EXPECT_EQ(log(), golden("card_execution.http", log()));
+    EXPECT_EQ(readFile(root() + "/ADDON/TEMP.VX4"), "program on the card");
+}
+
+TEST_F(CardSession, LocalProgramsAreUploadedAndLongOnesCut) {
+    writeFile(dir / "robot/ACT/A.XML", "local program");
+    std::string big(150000, 'b');
+    writeFile(dir / "robot/BIG.XML", big);
+    writeFile(dir / "robot/STARTUP.XML", "<x/>");
+    startSession("0,A,x,ACT\\A.XML,4,0,a,\r\n0,B,x,BIG.XML,4,0,a,\r\n", dir / "robot");
+    EXPECT_TRUE(execute(0));
+    EXPECT_EQ(readFile(root() + "/ADDON/TEMP.VX4"), "local program");
+    EXPECT_TRUE(execute(1));
+    EXPECT_EQ(readFile(root() + "/ADDON/TEMP.VX4"), big.substr(0, 139264));
+    EXPECT_TRUE(prompts.messages.empty());
+}
+
+TEST_F(CardSession, NothingFollowsAMissingProgramOrAFailedStep) {
+    writeFile(root() + "/EMPTY.XML", "");
+    writeFile(root() + "/ACT/A.XML", "a program longer than five bytes");
+    const std::string csv = "0,A,x,ACT\\A.XML,4,0,a,\r\n0,E,x,EMPTY.XML,4,0,a,\r\n"
+                            "0,G,x,GONE.XML,4,0,a,\r\n";
+    startSession(csv);
+    EXPECT_FALSE(execute(1));  // an empty program: nothing sent, nothing said
+    EXPECT_TRUE(prompts.messages.empty());
+    EXPECT_FALSE(execute(2));  // the card's error page is not a program to run
+    EXPECT_EQ(prompts.messages, Ids{122});
+    // A program cut short on the way, or refused by the card: no record follows.
+    prompts = {};
+    startSession(csv, "", {"--truncate", "5"});
+    EXPECT_FALSE(execute(0));
+    EXPECT_EQ(prompts.messages, (Ids{119, 119}));  // the selection's read, then ours
+    prompts = {};
+    startSession(csv, "", {"--command-reply", "FAIL"});
+    EXPECT_TRUE(execute(0));
+    EXPECT_EQ(prompts.messages, Ids{120});
+    for (const auto& request : card->requests()) EXPECT_EQ(request.find("POST"), std::string::npos);
+}
+
+}  // namespace
