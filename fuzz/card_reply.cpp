@@ -7,7 +7,6 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
-#include <mutex>
 #include <string>
 #include <vector>
 
@@ -34,22 +33,13 @@ class CountingPrompts : public core::Prompts {
     int shown = 0;
 };
 
-std::mutex replyMutex;
-std::string reply;
-
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    static testing_support::ScriptedCard server([](const std::string&) {
-        std::lock_guard lock(replyMutex);
-        return std::optional(reply);
-    });
+    static ScriptedCard server;
     FuzzedDataProvider input(data, size);
     const auto bufferSize = input.ConsumeIntegralInRange<std::size_t>(0, 200000);
-    {
-        std::lock_guard lock(replyMutex);
-        reply = input.ConsumeRemainingBytesAsString();
-    }
+    server.setReply(input.ConsumeRemainingBytesAsString());
 
     CountingPrompts prompts;
     transfer::CardClient card(prompts, server.host());
@@ -67,6 +57,5 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::uint8_t program[] = {'<', 'x', '/', '>'};
     (void)card.uploadFile(std::string("ADDON"), "TEMP.VX4", program);
     FUZZ_CHECK(prompts.shown <= 4);
-    (void)server.takeRequests();  // the requests are not needed; memory stays flat
     return 0;
 }

@@ -50,7 +50,9 @@ TEST_F(SessionFixture, FailedSlotWritesShow112AndKeepEveryByteOutsideTheSlot) {
         EXPECT_EQ(prompts.messages, std::vector<int>{c.works ? 113 : 112});
         const std::string now = readFile(program);
         EXPECT_EQ(now.substr(0, 1000) + now.substr(1030), original.substr(0, 1000) + original.substr(1030));
-        if (c.works) EXPECT_EQ(now.substr(1000, 30), constantSlot(2));
+        if (c.works) {
+            EXPECT_EQ(now.substr(1000, 30), constantSlot(2));
+        }
     }
 }
 

@@ -1,10 +1,16 @@
 // What the GUI tests share: a robot folder with catalogues and a settings file in a temporary
-// folder, and a dialog runner that answers each dialog at once and logs what it was shown.
+// folder, a dialog runner that answers each dialog at once and logs what it was shown, and the
+// main window on them.
 #pragma once
 
-#include <QDialog>
-#include <QStringList>
+#include <QDir>
+#include <QFile>
+#include <QFileDialog>
+#include <QListWidget>
+#include <QMessageBox>
+#include <QRadioButton>
 #include <QTemporaryDir>
+#include <QTest>
 #include <deque>
 #include <functional>
 #include <optional>
@@ -12,74 +18,153 @@
 #include "app/qt/define_dlg.h"
 #include "app/qt/dialog_runner.h"
 #include "app/qt/vkrandom_dlg.h"
-
-class QListWidget;
-class QRadioButton;
+#include "platform/encoding.h"
 
 namespace gui_testing {
 
 struct Shown {
-    QString kind;  // "message", "file", "settings", "about"
-    int messageId = -1;
+    QString kind;  // a message id, "file", "settings" or "about"
     int icon = 0;  // QMessageBox::Icon
-    QString title, text;
-    QStringList filters;  // file dialog
-    QString defaultSuffix, initialFile;
+    QString title, text, initialFile, defaultSuffix;
+    QStringList filters;
 };
 
 class ScriptedRunner : public app::DialogRunner {
   public:
     using Step = std::function<int(QDialog&)>;
-    int run(QDialog& dialog) override;  // a dialog with no step left is rejected
-
+    int run(QDialog& dialog) override {  // a dialog with no step left is rejected
+        Shown s;
+        s.kind = "about";
+        s.title = dialog.windowTitle();
+        if (auto* box = qobject_cast<QMessageBox*>(&dialog)) {
+            s.kind = box->property("messageId").toString();
+            s.icon = box->icon();
+            s.text = box->text() + (box->standardButtons() == QMessageBox::Ok ? "" : " [not OK only]");
+        } else if (auto* files = qobject_cast<QFileDialog*>(&dialog)) {
+            s.kind = "file";
+            s.initialFile = QFileInfo(files->selectedFiles().value(0)).fileName();
+            s.defaultSuffix = files->defaultSuffix();
+            s.filters = files->nameFilters();
+        } else if (qobject_cast<app::CDefineDlg*>(&dialog)) {
+            s.kind = "settings";
+        }
+        log.push_back(s);
+        if (steps.empty()) return QDialog::Rejected;
+        const Step step = std::move(steps.front());
+        steps.pop_front();
+        return step(dialog);
+    }
     void then(Step step) { steps.push_back(std::move(step)); }
-    void ok();
-    void cancel();
-    void chooseFile(const QString& path);
-    void inSettings(std::function<void(app::CDefineDlg&)> act);
-    // Message ids, or the kind of the other dialogs, in the order met.
-    QStringList seen() const;
-
+    void ok() { then([](QDialog&) { return int(QDialog::Accepted); }); }
+    void chooseFile(const QString& path) {
+        then([path](QDialog& dialog) {
+            static_cast<QFileDialog&>(dialog).selectFile(path);
+            return int(QDialog::Accepted);
+        });
+    }
+    void inSettings(std::function<void(app::CDefineDlg&)> act) {
+        then([act](QDialog& dialog) {
+            auto& settings = static_cast<app::CDefineDlg&>(dialog);
+            settings.show();
+            act(settings);
+            if (settings.isVisible()) settings.reject();  // left open: closed by its close box
+            return settings.result();
+        });
+    }
+    QStringList seen() const {
+        QStringList kinds;
+        for (const Shown& s : log) kinds << s.kind;
+        return kinds;
+    }
     std::vector<Shown> log;
     std::deque<Step> steps;
 };
 
+inline void writeFile(const QString& path, const QByteArray& bytes) {
+    QDir().mkpath(QFileInfo(path).path());
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
+        qFatal("cannot write %s", qPrintable(path));
+}
+
+inline QByteArray readFile(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
 // robot/ with STARTUP.XML (random, 5 labels), ACT/DANCE.XML (choice 2 of 2), WALK.XML
 // (random), PALLO.XML; Random.csv listing them (PALLO for program type 2 only), RandomV2.csv,
-// VKRandom.ini with PATH and CONNECT_TYPE 0.
-class RobotFixture {
-  public:
-    RobotFixture();
-    QString path(const QString& name) const { return dir_.filePath(name); }
-    QString robot() const { return path(QStringLiteral("robot")); }
-    core::EditorOptions options() const;
-    void writeSettings(const QByteArray& content) const;
-    QByteArray settings() const;
-    QByteArray pathLine(const QString& folder) const;  // "PATH=folder\r\n"
-
-  private:
-    QTemporaryDir dir_;
-};
-
-// The robot folder, a runner and the main window on them. open() creates and shows a new
-// window (the old one goes first), so a test may change the folder before it.
+// VKRandom.ini with PATH and CONNECT_TYPE 0. open() shows a new window (the old one goes first).
 struct WindowFixture {
-    app::CVKRandomDlg& open();
+    WindowFixture() {
+        const auto cp932 = [](const char* utf8) {
+            return QByteArray::fromStdString(platform::utf8ToCp932(utf8).value());
+        };
+        // A program with its slot at `offset`: random, or constant n (choice n + 1).
+        const auto program = [](int offset, int constant = -1) {
+            const QByteArray slot = constant < 0 ? QByteArray(R"(<mem_r size="4" adr="0x0084"/>)")
+                                                 : "<const data=\"" + QByteArray::number(constant) +
+                                                       "\"/>\r\n" + QByteArray(11, ' ');
+            return "<program>" + QByteArray(offset - 11, ' ') + "\r\n" + slot + "\r\n</program>\r\n";
+        };
+        writeFile(path("Random.csv"),
+                  cp932("種別,名前,備考,ファイル,乱数,位置,選択肢\r\n"
+                        "0,あいさつ,x,STARTUP.XML,4,40,おはよう,こんにちは,こんばんは,やあ,どうも,\r\n"
+                        "0,ダンス,x,\"ACT\\DANCE.XML\",2,24,右,左,\r\n2,パロ専用,x,PALLO.XML,4,16,A,B,\r\n"
+                        "1,歩き方,x,WALK.XML,4,16,ゆっくり,はやい,\r\n"));
+        writeFile(path("RandomV2.csv"), cp932("種別\r\n2,パロのしぐさ,x,PALLO.XML,4,16,まばたき,あくび,\r\n"));
+        writeFile(robot() + "/STARTUP.XML", program(40));
+        writeFile(robot() + "/ACT/DANCE.XML", program(24, 1));
+        writeFile(robot() + "/WALK.XML", program(16));
+        writeFile(robot() + "/PALLO.XML", program(16));
+        writeSettings("[DATA]\r\n" + pathLine(robot()) + "[REMOTE]\r\nCONNECT_TYPE=0\r\n");
+    }
+    QString path(const QString& name) const { return dir.filePath(name); }
+    QString robot() const { return path("robot"); }
+    void writeSettings(const QByteArray& content) const { writeFile(path("VKRandom.ini"), content); }
+    QByteArray settings() const { return readFile(path("VKRandom.ini")); }
+    QByteArray pathLine(const QString& folder) const { return "PATH=" + QFile::encodeName(folder) + "\r\n"; }
+    core::EditorOptions options() const {
+        const auto native = [](const QString& p) { return QFile::encodeName(p).toStdString(); };
+        return {native(path("VKRandom.ini")), native(path("lock")), native(dir.path()), {}};
+    }
+    app::CVKRandomDlg& open() {
+        window.reset();  // the old window and its lock go first
+        window.emplace(options(), runner);
+        window->show();
+        return *window;
+    }
 
-    RobotFixture robot;
+    QTemporaryDir dir;
     ScriptedRunner runner;
     std::optional<app::CVKRandomDlg> window;
 };
 
-void writeFile(const QString& path, const QByteArray& bytes);
-QByteArray readFile(const QString& path);
-
-void clickLine(app::CVKRandomDlg& window, int row, bool twice = false);
-void click(QWidget* widget);
-QListWidget* listOf(app::CVKRandomDlg& window);
-QRadioButton* radioOf(app::CVKRandomDlg& window, int id);
-int checkedRadio(app::CVKRandomDlg& window);  // id, -1 none, -2 several
-int shownChoices(app::CVKRandomDlg& window);  // n when radios 1..n alone are shown, else -1
-bool isEnabled(app::CVKRandomDlg& window, int id);
+inline QListWidget* listOf(app::CVKRandomDlg& w) {
+    return static_cast<QListWidget*>(w.control(core::idListBox));
+}
+inline QRadioButton* radioOf(app::CVKRandomDlg& w, int id) {
+    return static_cast<QRadioButton*>(w.control(id));
+}
+inline void click(QWidget* widget) { QTest::mouseClick(widget, Qt::LeftButton); }
+inline void clickLine(app::CVKRandomDlg& w, int row, bool twice = false) {
+    const QPoint at = listOf(w)->visualItemRect(listOf(w)->item(row)).center();
+    QTest::mouseClick(listOf(w)->viewport(), Qt::LeftButton, {}, at);
+    if (twice) QTest::mouseDClick(listOf(w)->viewport(), Qt::LeftButton, {}, at);
+}
+// The checked radio's id (-1 none, -2 several), and n when radios 1..n alone are shown.
+inline int checkedRadio(app::CVKRandomDlg& w) {
+    int found = -1;
+    for (int id = core::idRadioRandom; id <= core::idRadioLast; ++id)
+        if (radioOf(w, id)->isChecked()) found = found == -1 ? id : -2;
+    return found;
+}
+inline int shownChoices(app::CVKRandomDlg& w) {
+    int shown = 0;
+    for (int k = 1; k <= core::maxShownChoices; ++k)
+        if (!radioOf(w, core::idRadioRandom + k)->isHidden()) shown = shown == k - 1 ? k : -1;
+    return shown;
+}
+inline bool isEnabled(app::CVKRandomDlg& w, int id) { return w.control(id)->isEnabled(); }
 
 }  // namespace gui_testing

@@ -124,7 +124,12 @@ struct CardSession : Card {
         editor = std::make_unique<core::CRandomEditor>(
             prompts, core::EditorOptions{dir / "s.ini", dir / "lock", dir.path(), {}});
         editor->startUp(window);
-        editor->cardClient().setClock([] { return std::tm{31, 22, 19, 5, 11, 115}; });
+        editor->cardClient().setClock([] {
+            std::tm t{};
+            std::tie(t.tm_year, t.tm_mon, t.tm_mday, t.tm_hour, t.tm_min, t.tm_sec) =
+                std::tuple(115, 11, 5, 19, 22, 31);
+            return t;
+        });
     }
     void select(int line) {
         window.select(line);
@@ -173,6 +178,40 @@ TEST_F(CardSession, ChoicesRoundTripAndOnlyWholeFilesGoBack) {
     EXPECT_EQ(readFile(root() + "/LONG.XML"), tooLong);
     EXPECT_FALSE(std::filesystem::exists(root() + "/GONE.XML"));
     EXPECT_EQ(card->requests().size(), requests + 4);  // four reads, no upload
+}
+
+// Replies that are not the whole file (a length that is not the declared one, no HTTP at all,
+// an error page): the choice may still be read from the start, but nothing goes back.
+TEST_F(CardSession, DamagedRepliesNeverGoBackToTheCard) {
+    const std::string file = std::string(1000, 'x') + R"(<mem_r size="4" adr="0x0084"/>)" +
+                             std::string(3066, 'y');
+    const auto reply = [&](const std::string& status, const std::string& headers) {
+        return "HTTP/1.1 " + status + "\r\n" + headers + "Connection: close\r\n\r\n" + file;
+    };
+    const auto length = [](int n) { return "Content-Length: " + std::to_string(n) + "\r\n"; };
+    const struct {
+        std::string reply;
+        Ids onSelect, onExport;
+    } cases[] = {
+        {reply("200 OK", length(9000)), {}, {119, 112}},
+        {reply("200 OK", length(1100)), {}, {119, 112}},  // the rest follows although "close"
+        {reply("200 OK", length(1100) + length(4096)), {119}, {119, 112}},
+        {"\x00\xff\x13 SUCCESS\r\n\r\n<mem_r"s, {119}, {119, 112}},
+        {reply("404 Not Found", length(4096)), {}, {112}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.reply.substr(0, 40));
+        writeFile(dir / "reply", c.reply);
+        prompts = {};
+        startSession("0,E,x,PROG.XML,4,1000,a,b,c,\r\n", "", {"--reply-override", dir / "reply"});
+        select(0);
+        EXPECT_EQ(prompts.messages, c.onSelect);
+        prompts.messages.clear();
+        editor->exportChoice(2);
+        EXPECT_EQ(prompts.messages, c.onExport);
+        for (const auto& request : card->requests())
+            EXPECT_EQ(request.find("upload.cgi"), std::string::npos);
+    }
 }
 
 // The program goes back as ADDON/TEMP.VX4, then the record: the exact requests are golden.
