@@ -37,7 +37,7 @@ CDefineDlg::CDefineDlg(core::CRandomEditor& editor, QWidget* parent)
       programTypes_(new QButtonGroup(this)),
       connectTypes_(new QButtonGroup(this)) {
     setWindowTitle(QStringLiteral("設定ダイアログ"));
-    setFont(uiFont());
+    setFont(uiFont(8));  // this template's own font size
     TemplateLayout layout(this);
 
     // The frames come first so that they lie below the radio buttons they frame.

@@ -40,9 +40,16 @@ core::EditorOptions parseOptions(const QStringList& arguments) {
                                       QStringLiteral("設定ファイル (VKRandom.ini) の場所"),
                                       QStringLiteral("FILE"));
     parser.addOption(settings);
-    parser.addHelpOption();
-    parser.addVersionOption();
-    parser.process(arguments);  // prints and exits on --help, --version and errors
+    // Qt's own help option describes itself in English.
+    const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")},
+                                  QStringLiteral("この説明を表示する。"));
+    parser.addOption(help);
+    const QCommandLineOption version = parser.addVersionOption();
+    // Desktop launchers may pass files or options of their own: they are not ours to refuse.
+    parser.setOptionsAfterPositionalArgumentsMode(QCommandLineParser::ParseAsOptions);
+    parser.parse(arguments);
+    if (parser.isSet(help)) parser.showHelp();        // prints and ends the process
+    if (parser.isSet(version)) parser.showVersion();  // likewise
     core::EditorOptions options;
     if (parser.isSet(settings))
         options.settingsPath = QFile::encodeName(parser.value(settings)).toStdString();

@@ -25,8 +25,8 @@ class CVKRandomApp {
 void setUpApplication(QApplication& application);
 
 // Options of the command line: --settings FILE puts another settings file in place of the
-// one beside the executable (for tests and the demo). --help, --version and unknown options
-// print and end the process.
+// one beside the executable (for tests and the demo); --help and --version print and end the
+// process. Any other argument is ignored.
 core::EditorOptions parseOptions(const QStringList& arguments);
 
 }  // namespace app
