@@ -45,6 +45,12 @@ CDefineDlg::CDefineDlg(core::CRandomEditor& editor, QWidget* parent)
     layout.place(programFrame, 13, 7, 271, 54, false);
     auto* interfaceFrame = new QGroupBox(QStringLiteral("インターフェイス"), this);
     layout.place(interfaceFrame, 13, 67, 271, 30, false);
+    // The template puts the first radio buttons close under the frames' top: the title sits on
+    // the frame's line, as the template expects, not above a frame that starts lower.
+    for (QGroupBox* frame : {programFrame, interfaceFrame})
+        frame->setStyleSheet(QStringLiteral(
+            "QGroupBox { border: 1px solid palette(mid); border-radius: 2px; margin-top: 0.5em; }"
+            "QGroupBox::title { subcontrol-origin: margin; left: 0.5em; padding: 0 0.2em; }"));
 
     auto* ok = new QPushButton(QStringLiteral("OK"), this);
     layout.place(ok, 113, 137, 50, 14);

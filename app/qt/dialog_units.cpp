@@ -88,10 +88,12 @@ void TemplateLayout::finish(int width, int height) {
             p.control->setGeometry(left, top, p.pixels.width(), p.pixels.height());
             continue;
         }
-        int h = px(units_.y(p.height));
-        if (p.fitText) h = std::max(h, p.control->sizeHint().height());
+        // A control taller than its rectangle grows evenly up and down, so its text stays on
+        // the rectangle's middle line, as its neighbours' do.
+        const int h = px(units_.y(p.height));
+        const int grown = p.fitText ? std::max(h, p.control->sizeHint().height()) : h;
         const int w = std::max(px(units_.x(p.x + p.width) * stretch) - left, px(needed[i]));
-        p.control->setGeometry(left, top, w, h);
+        p.control->setGeometry(left, std::max(0, top - (grown - h) / 2), w, grown);
     }
     dialog_->setFixedSize(px(units_.x(width) * stretch), px(units_.y(height)));
 }
