@@ -21,13 +21,14 @@ std::optional<std::string> encodedCardPath(std::string_view name, std::size_t ca
     return std::string(buffer.data());
 }
 
-// Directory and name of a card file: the UTF-8 name cut at its last backslash.
+// Directory and name of a card file: the UTF-8 name cut at its last separator. The card takes
+// '/' for a folder separator as it takes '\\', so the upload names the file the download read.
 std::optional<std::pair<std::optional<std::string>, std::string>> cardUploadTarget(
     std::string_view cp932Name) {
     std::vector<char> buffer(cardPathCapacity);
     if (!transfer::toUtf8(cp932Name, buffer.data(), buffer.size())) return std::nullopt;
     std::string utf8(buffer.data());
-    const auto cut = utf8.rfind('\\');
+    const auto cut = utf8.find_last_of("\\/");
     if (cut == std::string::npos) return std::pair{std::optional<std::string>{}, utf8};
     std::string dir = utf8.substr(0, cut);
     std::replace(dir.begin(), dir.end(), '\\', '/');
@@ -37,9 +38,10 @@ std::optional<std::pair<std::optional<std::string>, std::string>> cardUploadTarg
 // Choices the window can show: a 15th label has no radio button, so it is never offered.
 int offeredChoices(const RandomItem& e) { return std::min(e.labelCount, maxShownChoices); }
 
-// Only a slot that lies in the part of a program a write handles is editable.
+// Only a slot that lies wholly in the part of a program a write handles is editable: a slot
+// written in part would leave a broken element in the program.
 bool slotInRange(const RandomItem& e) {
-    return e.slotOffset >= 0 && static_cast<std::size_t>(e.slotOffset) < programBufferSize;
+    return e.slotOffset >= 0 && static_cast<std::size_t>(e.slotOffset) + slotSize <= programBufferSize;
 }
 
 }  // namespace
@@ -53,7 +55,7 @@ int CRandomEditor::readChoice(int index) {
     if (!path) return -1;
     const auto window = platform::readAt(*path, static_cast<std::uint64_t>(e.slotOffset),
                                          slotWindowSize);
-    return window ? decodeChoice(*window, offeredChoices(e)) : -1;
+    return window && window->size() >= slotSize ? decodeChoice(*window, offeredChoices(e)) : -1;
 }
 
 int CRandomEditor::readChoiceFromCard(const RandomItem& e) {
@@ -62,7 +64,7 @@ int CRandomEditor::readChoiceFromCard(const RandomItem& e) {
     if (!path) return -1;
     std::vector<std::uint8_t> buffer(count);
     const auto n = cardClient().downloadFile(*path, buffer);
-    if (n <= static_cast<std::size_t>(e.slotOffset)) return -1;
+    if (n < static_cast<std::size_t>(e.slotOffset) + slotSize) return -1;
     return decodeChoice(std::span(buffer).subspan(e.slotOffset, n - e.slotOffset),
                         offeredChoices(e));
 }
@@ -74,11 +76,14 @@ bool CRandomEditor::writeChoice(int choice) {
     if (usesCard()) return writeChoiceToCard(e, choice);
     const auto path = programPathOf(e).native;
     if (!path) return false;
+    const auto offset = static_cast<std::uint64_t>(e.slotOffset);
+    // The whole slot must be in the file before a byte of it is written.
+    const auto present = platform::readAt(*path, offset, slotSize);
+    if (!present || present->size() != slotSize) return false;
     const auto slot = encodeChoice(choice, e.sourceKind);
     std::size_t written = 0;
-    return platform::patchInPlace(*path, static_cast<std::uint64_t>(e.slotOffset), slot,
-                                  programBufferSize, &written) &&
-           written > 0;
+    return platform::patchInPlace(*path, offset, slot, programBufferSize, &written) &&
+           written == slotSize;
 }
 
 bool CRandomEditor::writeChoiceToCard(const RandomItem& e, int choice) {
@@ -90,11 +95,11 @@ bool CRandomEditor::writeChoiceToCard(const RandomItem& e, int choice) {
     auto& card = cardClient();
     const auto n = card.downloadFile(*path, buffer);
     // Anything but the whole file (an error page, a cut file) must never go back to the card.
-    if (n == 0 || n > programBufferSize || card.lastStatus() != 200) return false;
+    if (n == 0 || n > programBufferSize || !card.lastDownloadWhole()) return false;
     const auto offset = static_cast<std::size_t>(e.slotOffset);
-    if (offset >= n) return false;
+    if (offset + slotSize > n) return false;
     const auto slot = encodeChoice(choice, e.sourceKind);
-    std::copy_n(slot.begin(), std::min(slot.size(), n - offset), buffer.begin() + offset);
+    std::copy(slot.begin(), slot.end(), buffer.begin() + offset);
     return card.uploadFile(target->first, target->second, std::span(buffer).first(n));
 }
 

@@ -113,11 +113,26 @@ bool CardClient::postFile(std::string_view name, std::span<const std::uint8_t> d
         showFailure(lastReply_.failure, lastReply_.detail);
         return false;
     }
-    return true;  // any status: the card has taken the request
+    // A card that is write-protected, full or lacks the folder says so with its status.
+    return lastReply_.status >= 200 && lastReply_.status < 300;
+}
+
+bool CardClient::lastDownloadWhole() const {
+    const HttpReply& r = lastReply_;
+    if (r.failure != HttpFailure::none || r.status != 200 || r.stoppedFull || r.conflictingLengths)
+        return false;
+    if (r.chunked) return r.chunkedComplete;
+    return r.contentLength && *r.contentLength == r.received;
 }
 
 bool CardClient::uploadFile(const std::optional<std::string>& directory, std::string_view name,
                             std::span<const std::uint8_t> data) {
+    // The name is put between quotes in the form: one that would end them or the line is not
+    // sent at all rather than stored under another name.
+    if (name.find_first_of("\"\r\n") != std::string_view::npos) {
+        core::showMessage(prompts_, core::msgCardUploadFailed);
+        return false;
+    }
     const std::tm now = clock_ ? clock_() : localNow();
     // The card applies this command's directory and time to the POST that follows it.
     const std::string reply = sendCommand(uploadUrl() + commandQuery(directory, now));
@@ -144,12 +159,14 @@ std::uint16_t fatTime(const std::tm& t) {
 
 std::string commandQuery(const std::optional<std::string>& directory, const std::tm& t) {
     std::string query = "?WRITEPROTECT=OFF&UPDIR=/";
-    // The directory goes as it is, raw UTF-8 included; only the bytes a URL cannot carry
-    // literally (curl refuses blanks and control bytes, and '#' would end the query) are escaped.
+    // The directory goes as it is, raw UTF-8 included; only the bytes that would change the
+    // query's meaning (an escape, a separator, '+' read as a blank, the fragment mark) or that a
+    // URL cannot carry (blanks, control bytes) are escaped, so the card sees the folder's name.
     for (const unsigned char byte : directory.value_or("")) {
         char escaped[4];
         std::snprintf(escaped, sizeof escaped, "%%%02X", unsigned{byte});
-        if (byte <= 0x20 || byte == 0x7F || byte == '#')
+        if (byte <= 0x20 || byte == 0x7F || byte == '#' || byte == '%' || byte == '&' ||
+            byte == '+')
             query += escaped;
         else
             query += static_cast<char>(byte);

@@ -38,9 +38,15 @@ public:
 
     // GET of a command URL; the reply, at most 300 bytes; empty after a failure (119 shown).
     std::string sendCommand(const std::string& url);
-    // The multipart POST to /upload.cgi; true when the HTTP layer reported no error.
+    // True when the last download brought the whole file: status 200 and either one valid
+    // Content-Length equal to the bytes received or a complete chunked body, never stopped at a
+    // full buffer. Only such a file may be changed and sent back.
+    bool lastDownloadWhole() const;
+
+    // The multipart POST to /upload.cgi; true when the exchange worked and the card answered 2xx.
     bool postFile(std::string_view name, std::span<const std::uint8_t> data);
-    // Command (directory, time), then only on "SUCCESS" the POST. Messages 120 / 121.
+    // Command (directory, time), then only on "SUCCESS" the POST. Messages 120 / 121. A name
+    // holding '"', CR or LF is refused (121) before anything is sent.
     bool uploadFile(const std::optional<std::string>& directory, std::string_view name,
                     std::span<const std::uint8_t> data);
 
@@ -76,7 +82,8 @@ private:
 };
 
 // The command query for a directory (absent: the card's root) at local time `t`:
-// "?WRITEPROTECT=OFF&UPDIR=/<dir>&FTIME=0x<date><time>".
+// "?WRITEPROTECT=OFF&UPDIR=/<dir>&FTIME=0x<date><time>". In <dir>, '%', '&', '+', '#', blanks and
+// control bytes are written as %XX; every other byte, UTF-8 included, goes unchanged.
 std::string commandQuery(const std::optional<std::string>& directory, const std::tm& t);
 // FAT date and time words of a local time.
 std::uint16_t fatDate(const std::tm& t);

@@ -64,19 +64,23 @@ bool CRandomEditor::executeOnCard(const ProgramPath& programPath) {
             showMessage(prompts_, msgProgramReadFailed);
             return false;
         }
-        program.resize(programBufferSize);
+        // One byte more than a program may have tells a program too long to send whole.
+        program.resize(programBufferSize + 1);
         auto& card = cardClient();
         const auto n = card.downloadFile(encoded.data(), program);
-        // An error page from the card is not a program the robot should run.
-        if (n > 0 && card.lastStatus() != 200) {
+        if (n == 0) return false;  // 119 already shown
+        // An error page or a cut file is not a program the robot should run.
+        if (n > programBufferSize || !card.lastDownloadWhole()) {
             showMessage(prompts_, msgProgramReadFailed);
             return false;
         }
         program.resize(n);
     } else {
-        auto read = programPath.native ? platform::readPrefix(*programPath.native, programBufferSize)
-                                       : std::nullopt;
-        if (!read) {
+        auto read = programPath.native
+                        ? platform::readPrefix(*programPath.native, programBufferSize + 1)
+                        : std::nullopt;
+        // The robot must never run a program cut short.
+        if (!read || read->size() > programBufferSize) {
             showMessage(prompts_, msgProgramReadFailed);
             return false;
         }

@@ -168,19 +168,20 @@ TEST_F(Selection, ExportWritesOnlyTheSlotAndReadsBackEveryChoice) {
     EXPECT_EQ(prompts.messages, Ids{112});
 }
 
-// Only the part of a slot within the first 139,264 bytes may change; a slot starting beyond
-// them, outside the file or outside the folder is never read or written.
+// A slot is edited whole or not at all: one running past the end of the file or past the first
+// 139,264 bytes, or outside the folder, is never read or written.
 TEST_F(Selection, WritesStayInsideTheFileTheBufferAndTheFolder) {
-    const std::string slot = constantSlot(0), far = programWith(random4, 139250, 140000);
+    const std::string slot = constantSlot(0);
     const struct {
         const char* name;
         std::string before;
         int offset, reads;
         std::string after;  // empty: nothing written, and a failure
     } cases[] = {
-        {"short", programWith(random4, 90, 100), 90, 0, programWith(slot, 90, 100)},
+        {"short", programWith(random4, 90, 100), 90, -1, ""},
+        {"whole", programWith(random4, 70, 100), 70, 0, programWith(slot, 70, 100)},
         {"end", std::string(100, 'e'), 100, -1, ""},
-        {"far", far, 139250, 0, std::string(far).replace(139250, 14, slot.substr(0, 14))},
+        {"far", programWith(random4, 139250, 140000), 139250, -1, ""},
         {"farther", std::string(150000, ' '), 140000, -1, ""},
         {"neg", random4, -5, -1, ""},
         {"fifteen", constantSlot(14), 0, -1, ""},  // a 15th label has no radio button

@@ -13,6 +13,7 @@
 #include "support/card_emulator_process.h"
 #include "support/fakes.h"
 #include "support/temp_dir.h"
+#include "core/messages.h"
 #include "transfer/card_client.h"
 
 namespace {
@@ -61,16 +62,16 @@ TEST(CardEmulator, ServesItsRootTheWayTheCardDoes) {
     EXPECT_EQ(readFile(root + "/MY DIR#2/\xE3\x81\x82/C.XML"), "new");
 
     // A folder that does not exist is not created; one outside the root is refused.
-    EXPECT_TRUE(client.uploadFile(std::string("NOPE"), "C.XML", data));
+    EXPECT_FALSE(client.uploadFile(std::string("NOPE"), "C.XML", data));
     EXPECT_EQ(client.lastStatus(), 404);
     EXPECT_FALSE(std::filesystem::exists(root + "/NOPE"));
     EXPECT_EQ(client.sendCommand(client.uploadUrl() + "?UPDIR=/../x&FTIME=0x00210000"), "ERROR");
     // Neither a FIFO nor a file through a link out of the root is written.
     for (const char* folder : {"", "OUT"}) {
-        EXPECT_TRUE(client.uploadFile(std::string(folder), *folder ? "SECRET" : "FIFO", data));
+        EXPECT_FALSE(client.uploadFile(std::string(folder), *folder ? "SECRET" : "FIFO", data));
         EXPECT_GE(client.lastStatus(), 400) << folder;
     }
-    EXPECT_TRUE(prompts.messages.empty());
+    EXPECT_EQ(prompts.messages, std::vector<int>(3, core::msgCardUploadFailed));
 }
 
 // One client that sends nothing and one that takes nothing hold up neither another client nor

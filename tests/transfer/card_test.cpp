@@ -69,8 +69,9 @@ TEST_F(Card, DownloadKeepsAtMostTheCountOfAnyReply) {
     EXPECT_TRUE(prompts.messages.empty());
 }
 
-// Only the whole reply "SUCCESS", in any letter case, lets the POST go; its status does not
-// matter. A card that refuses, stalls or breaks off is a failure with curl's description.
+// Only the whole reply "SUCCESS", in any letter case, lets the POST go; a POST answered with
+// anything but 2xx is a failed upload (121). A card that stalls or breaks off is a failure with
+// the transport's description.
 TEST_F(Card, CommandReplyDecidesThePostAndFailuresAreShown) {
     const struct {
         std::vector<std::string> faults;
@@ -79,14 +80,14 @@ TEST_F(Card, CommandReplyDecidesThePostAndFailuresAreShown) {
     } cases[] = {
         {{"--command-reply", "success"}, true, {}},
         {{"--command-reply", "SUCCESS\r\n"}, false, {120}},
-        {{"--status", "500"}, true, {}},
+        {{"--status", "500"}, true, {121}},
         {{"--stall"}, false, {119, 120}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.faults.front());
         prompts = {};
         start(c.faults);
-        EXPECT_EQ(upload("A.XML", "abc"), c.posted);
+        EXPECT_EQ(upload("A.XML", "abc"), c.messages.empty());
         EXPECT_EQ(prompts.messages, c.messages);
         EXPECT_EQ(card->requests().size(), c.posted ? 2u : 1u);
     }
@@ -226,17 +227,23 @@ TEST_F(CardSession, ExecutionSendsTheProgramThenTheRecord) {
     EXPECT_EQ(readFile(root() + "/ADDON/TEMP.VX4"), "program on the card");
 }
 
-TEST_F(CardSession, LocalProgramsAreUploadedAndLongOnesCut) {
+// A program longer than 139,264 bytes would reach the robot cut short: it is refused (122)
+// whether it is local or on the card, and nothing is uploaded.
+TEST_F(CardSession, LocalProgramsAreUploadedAndLongOnesRefused) {
     writeFile(dir / "robot/ACT/A.XML", "local program");
-    std::string big(150000, 'b');
+    const std::string big(139265, 'b');
     writeFile(dir / "robot/BIG.XML", big);
+    writeFile(root() + "/BIG.XML", big);
     writeFile(dir / "robot/STARTUP.XML", "<x/>");
-    startSession("0,A,x,ACT\\A.XML,4,0,a,\r\n0,B,x,BIG.XML,4,0,a,\r\n", dir / "robot");
+    const std::string csv = "0,A,x,ACT\\A.XML,4,0,a,\r\n0,B,x,BIG.XML,4,0,a,\r\n";
+    startSession(csv, dir / "robot");
     EXPECT_TRUE(execute(0));
     EXPECT_EQ(readFile(root() + "/ADDON/TEMP.VX4"), "local program");
-    EXPECT_TRUE(execute(1));
-    EXPECT_EQ(readFile(root() + "/ADDON/TEMP.VX4"), big.substr(0, 139264));
-    EXPECT_TRUE(prompts.messages.empty());
+    EXPECT_FALSE(execute(1));
+    startSession(csv, "");
+    EXPECT_FALSE(execute(1));
+    EXPECT_EQ(prompts.messages, (Ids{122, 122}));
+    EXPECT_EQ(readFile(root() + "/ADDON/TEMP.VX4"), "local program");
 }
 
 TEST_F(CardSession, NothingFollowsAMissingProgramOrAFailedStep) {
