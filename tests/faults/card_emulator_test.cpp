@@ -75,12 +75,12 @@ TEST(CardEmulator, ServesItsRootTheWayTheCardDoes) {
 }
 
 // One client that sends nothing and one that takes nothing hold up neither another client nor
-// a stop.
+// a stop, by signal or by stop file.
 TEST(CardEmulator, SlowClientsHoldUpNeitherOthersNorAStop) {
     TempDir dir;
     writeFile(dir / "card/BIG", std::string(32 << 20, 'x'));
     writeFile(dir / "card/A.XML", "content");
-    for (const int signal : {SIGTERM, SIGINT}) {
+    for (const int signal : {SIGTERM, SIGINT, 0}) {
         CardEmulatorProcess card(dir / "card");
         const int silent = card.connect();
         const int notReading = card.connect();

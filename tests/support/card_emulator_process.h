@@ -35,8 +35,11 @@ class CardEmulatorProcess {
     // `faultOptions` are extra emulator flags such as "--stall" or "--reply-to", "post", FILE.
     explicit CardEmulatorProcess(const std::string& rootDir,
                                  const std::vector<std::string>& faultOptions = {}) {
-        std::vector<std::string> args = {executable(), "--root",      rootDir,   "--port", "0",
-                                         "--log",      logPath(),     "--port-file", dir_ / "port"};
+        std::vector<std::string> args = {executable(), "--root",  rootDir,       "--port",     "0",
+                                         "--log",      logPath(), "--port-file", dir_ / "port"};
+        // The stop file reaches an emulator no signal reaches; a test killed on a time-out
+        // takes its emulator with it.
+        args.insert(args.end(), {"--stop-file", dir_ / "stop", "--exit-with-parent"});
         args.insert(args.end(), faultOptions.begin(), faultOptions.end());
         spawn(args, dir_ / "output.txt");
         // An emulator that cannot start exits at once and never writes its port. Anything but a
@@ -47,7 +50,8 @@ class CardEmulatorProcess {
         }
         if (port_ == 0 || readFile(dir_ / "port") != std::to_string(port_) + "\n") {
             stop();
-            throw std::runtime_error("card emulator did not start: " + readFile(dir_ / "output.txt"));
+            throw std::runtime_error("card emulator did not start: " +
+                                     readFile(dir_ / "output.txt"));
         }
     }
     ~CardEmulatorProcess() { stop(); }
@@ -78,6 +82,7 @@ class CardEmulatorProcess {
 #ifdef _WIN32
     bool stop() {
         if (!process_) return false;
+        writeFile(dir_ / "stop", "");  // TerminateProcess under Wine cannot end a Linux emulator
         TerminateProcess(process_, 0);
         WaitForSingleObject(process_, INFINITE);
         CloseHandle(std::exchange(process_, nullptr));
@@ -126,13 +131,14 @@ class CardEmulatorProcess {
         close(fd);
         return reply;
     }
-    // Sends `signal`; an emulator still running 5 s later is killed. True when it exited with
-    // status 0 by itself.
+    // Sends `signal` (0: creates the stop file instead); an emulator still running 5 s later is
+    // killed. True when it exited with status 0 by itself.
     bool stop(int signal = SIGTERM) {
         int status = 0;
         pid_t done = 0;
         if (pid_ > 0) {
-            kill(pid_, signal);
+            if (signal == 0) writeFile(dir_ / "stop", "");
+            if (signal != 0) kill(pid_, signal);
             for (int i = 0; i < 500 && (done = waitpid(pid_, &status, WNOHANG)) == 0; ++i)
                 usleep(10000);
             if (done == 0) {
@@ -157,7 +163,9 @@ class CardEmulatorProcess {
     }
     pid_t pid_ = -1;
 #endif
-    std::string logPath() const { return dir_ / "requests.log"; }
+    std::string logPath() const {
+        return dir_ / "requests.log";
+    }
 
     TempDir dir_;
     int port_ = 0;

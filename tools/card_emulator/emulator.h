@@ -100,6 +100,8 @@ struct Options {
     std::filesystem::path root;
     int port = 8080;
     std::string portFile;  // the port chosen, written once listening
+    std::string stopFile;  // stops once this exists
+    bool exitWithParent = false;
     std::string bind = "127.0.0.1";
     std::string log;
     Faults faults;

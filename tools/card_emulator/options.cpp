@@ -17,6 +17,8 @@ const char* const usageText =
     "  --port N             TCP port, 0 to 65535 (default 8080; 0 picks a free one); the\n"
     "                       address is printed as \"listening on ADDR:PORT\"\n"
     "  --port-file PATH     write the port, once listening, into PATH\n"
+    "  --stop-file PATH     stop as soon as PATH exists (for callers that cannot signal)\n"
+    "  --exit-with-parent   stop when the process that started the emulator ends\n"
     "  --bind ADDR          IPv4 address to listen on (default 127.0.0.1)\n"
     "  --log FILE           append every raw request to FILE as \"#REQUEST <bytes>\\n\",\n"
     "                       the bytes, \"\\n\"\n"
@@ -62,6 +64,10 @@ std::optional<std::string> fileBytes(const std::string& path) {
 std::string takeOption(int argc, char** argv, int& i, Options& options) {
     const std::string flag = argv[i];
     Faults& faults = options.faults;
+    if (flag == "--exit-with-parent") {
+        options.exitWithParent = true;
+        return {};
+    }
     if (flag == "--stall") {
         faults.scripts["*"] = Scripted{true, {}};
         return {};
@@ -78,6 +84,8 @@ std::string takeOption(int argc, char** argv, int& i, Options& options) {
         options.port = static_cast<int>(*port);
     } else if (flag == "--port-file") {
         options.portFile = value;
+    } else if (flag == "--stop-file") {
+        options.stopFile = value;
     } else if (flag == "--bind") {
         in_addr address{};
         if (inet_pton(AF_INET, value.c_str(), &address) != 1)
