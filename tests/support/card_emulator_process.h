@@ -35,8 +35,8 @@ class CardEmulatorProcess {
     // `faultOptions` are extra emulator flags such as "--stall" or "--reply-to", "post", FILE.
     explicit CardEmulatorProcess(const std::string& rootDir,
                                  const std::vector<std::string>& faultOptions = {}) {
-        std::vector<std::string> args = {executable(), "--root",  rootDir,       "--port",     "0",
-                                         "--log",      logPath(), "--port-file", dir_ / "port"};
+        std::vector<std::string> args = {executable(), "--root",      rootDir,   "--port", "0",
+                                         "--log",      logPath(),     "--port-file", dir_ / "port"};
         // The stop file reaches an emulator no signal reaches; a test killed on a time-out
         // takes its emulator with it.
         args.insert(args.end(), {"--stop-file", dir_ / "stop", "--exit-with-parent"});
@@ -50,8 +50,7 @@ class CardEmulatorProcess {
         }
         if (port_ == 0 || readFile(dir_ / "port") != std::to_string(port_) + "\n") {
             stop();
-            throw std::runtime_error("card emulator did not start: " +
-                                     readFile(dir_ / "output.txt"));
+            throw std::runtime_error("card emulator did not start: " + readFile(dir_ / "output.txt"));
         }
     }
     ~CardEmulatorProcess() { stop(); }
@@ -163,9 +162,7 @@ class CardEmulatorProcess {
     }
     pid_t pid_ = -1;
 #endif
-    std::string logPath() const {
-        return dir_ / "requests.log";
-    }
+    std::string logPath() const { return dir_ / "requests.log"; }
 
     TempDir dir_;
     int port_ = 0;
