@@ -73,8 +73,9 @@ fixed choice, on an SD card, over USB or on a FlashAir Wi-Fi card.\n\
 Japanese interface. A demo robot folder and catalogue: /usr/share/vkrandom/demo.")
   set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
   # What the programs' links cannot show: a font with Japanese glyphs, Qt's own dialog texts
-  # in Japanese.
-  set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-noto-cjk | fonts-japanese-gothic, qt6-translations-l10n")
+  # in Japanese, and the theme that gives the desktop portal's native file dialog.
+  set(CPACK_DEBIAN_PACKAGE_RECOMMENDS
+    "fonts-noto-cjk | fonts-japanese-gothic, qt6-translations-l10n, qt6-xdgdesktopportal-platformtheme")
 endif()
 
 include(CPack)

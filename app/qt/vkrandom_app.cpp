@@ -1,6 +1,8 @@
 #include "app/qt/vkrandom_app.h"
 
 #include <QCommandLineParser>
+#include <QDBusConnection>
+#include <QDBusMessage>
 #include <QFile>
 #include <QLibraryInfo>
 #include <QTranslator>
@@ -19,6 +21,30 @@ int CVKRandomApp::run() {
     CVKRandomDlg window(parseOptions(QCoreApplication::arguments()));
     window.exec();
     return 0;
+}
+
+void preferPortalFileDialogs() {
+    if (qEnvironmentVariableIsSet("QT_QPA_PLATFORMTHEME") ||
+        qEnvironmentVariableIsEmpty("DBUS_SESSION_BUS_ADDRESS"))
+        return;
+    const QString theme = QLibraryInfo::path(QLibraryInfo::PluginsPath) +
+                          QStringLiteral("/platformthemes/libqxdgdesktopportal.so");
+    if (!QFile::exists(theme)) return;
+    const QString probe = QStringLiteral("vkrandom-portal-probe");
+    bool answered = false;
+    {
+        // A connection of its own: the application's bus connection comes later, with Qt.
+        QDBusConnection bus = QDBusConnection::connectToBus(QDBusConnection::SessionBus, probe);
+        QDBusMessage get = QDBusMessage::createMethodCall(
+            QStringLiteral("org.freedesktop.portal.Desktop"),
+            QStringLiteral("/org/freedesktop/portal/desktop"),
+            QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Get"));
+        get << QStringLiteral("org.freedesktop.portal.FileChooser") << QStringLiteral("version");
+        answered = bus.isConnected() &&
+                   bus.call(get, QDBus::Block, 3000).type() == QDBusMessage::ReplyMessage;
+    }
+    QDBusConnection::disconnectFromBus(probe);
+    if (answered) qputenv("QT_QPA_PLATFORMTHEME", "xdgdesktopportal");
 }
 
 void setUpApplication(QApplication& application) {

@@ -20,6 +20,12 @@ class CVKRandomApp {
     QApplication application_;
 };
 
+// Before the application exists: native file dialogs through the desktop portal when one
+// answers on the session bus and Qt's portal theme is installed. Qt takes the portal by itself
+// only inside Flatpak or Snap; its portal theme refuses every file dialog when no portal
+// answers, so the portal is asked first. A theme the user chose stays.
+void preferPortalFileDialogs();
+
 // Look and identity every window of the program shares: version, icon, font, Qt's own
 // Japanese texts. The GUI tests apply it too, so their windows look like the program's.
 void setUpApplication(QApplication& application);
