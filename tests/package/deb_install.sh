@@ -19,7 +19,7 @@ test -s /usr/share/applications/vkrandom.desktop
 cp -r /usr/share/vkrandom/demo "$work/demo"
 printf '[DATA]\r\nVERSION=1\r\nPATH=%s\r\n' "$work/demo/robot" >"$work/VKRandom.ini"
 cli=(/usr/bin/vkrandom-cli --settings "$work/VKRandom.ini")
-first=$(cd "$work/demo" && "${cli[@]}" list | head -n 1)
+first=$(cd "$work/demo" && "${cli[@]}" list | sed -n 1p)
 test "$(cd "$work/demo" && "${cli[@]}" get "$first")" = 0   # its catalogue finds its robot
 dpkg -r vkrandom >/dev/null
 test ! -e /usr/bin/vkrandom-cli
