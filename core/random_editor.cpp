@@ -2,6 +2,8 @@
 // decisions. Slot access and remote execution live in their own files.
 #include "core/random_editor.h"
 
+#include <filesystem>
+
 #include "core/messages.h"
 #include "platform/instance_lock.h"
 #include "platform/paths.h"
@@ -31,7 +33,7 @@ bool CRandomEditor::startUp(EditorWindow& window) {
         return false;
     }
     if (!usesCard()) {
-        const auto startup = settings_.programFolder.empty()
+        const auto startup = settings_.programFolder.empty() || settings_.programFolderCut
                                  ? std::nullopt
                                  : platform::resolveProgramPath(settings_.programFolder,
                                                                 startupFileName);
@@ -51,10 +53,14 @@ bool CRandomEditor::chooseProgramFolder() {
     if (!chosen) return false;
     const auto slash = chosen->rfind('/');
     // A start-up program at the filesystem root keeps "/" so the folder still addresses it.
-    settings_.programFolder = slash == std::string::npos ? std::string()
-                              : slash == 0           ? std::string("/")
-                                                     : chosen->substr(0, slash);
+    std::string folder = slash == std::string::npos ? std::string()
+                         : slash == 0               ? std::string("/")
+                                                    : chosen->substr(0, slash);
+    // The settings file keeps 259 bytes of it: a longer folder would come back as another one.
+    if (folder.size() > programFolderLimit) return false;
+    settings_.programFolder = std::move(folder);
     writeProgramFolder(settingsPath_, settings_.programFolder);
+    settings_.programFolderCut = false;
     return true;
 }
 
@@ -131,8 +137,18 @@ bool CRandomEditor::usesCard() const {
 }
 
 ProgramPath CRandomEditor::programPathOf(const RandomItem& item) const {
-    return {settings_.programFolder + "\\" + item.fileName,
-            platform::resolveProgramPath(settings_.programFolder, item.fileName)};
+    ProgramPath path{settings_.programFolder + "\\" + item.fileName, std::nullopt};
+    if (settings_.programFolderCut) return path;
+    std::string folder = settings_.programFolder;
+    // No folder: the leading separator names the root of the current drive, which here is the
+    // filesystem holding the working folder, but never the system's root.
+    if (folder.empty()) {
+        std::error_code error;
+        folder = platform::mountPointOf(std::filesystem::current_path(error).string());
+        if (error || folder == "/") return path;
+    }
+    if (!folder.empty()) path.native = platform::resolveProgramPath(folder, item.fileName);
+    return path;
 }
 
 }  // namespace core

@@ -24,7 +24,10 @@ Settings readSettings(const std::string& path) {
     // Only a reservation: the table grows with the catalogue, so odd values fall back quietly.
     const int capacity = readProfileInt("DATA", "NINSHIKI_DATA_COUNT", defaultTableCapacity, path);
     s.tableCapacity = capacity > 0 && capacity <= maxTableCapacity ? capacity : defaultTableCapacity;
-    s.programFolder = readProfileString("DATA", "PATH", "", path);
+    // Read one byte beyond the limit to tell a folder that fits from one that was cut to it.
+    s.programFolder = readProfileString("DATA", "PATH", "", path, programFolderLimit + 2);
+    s.programFolderCut = s.programFolder.size() > programFolderLimit;
+    if (s.programFolderCut) s.programFolder.resize(programFolderLimit);
     s.remoteDir = readProfileString("REMOTE", "REMOTE_DIR", ".", path);
     s.remoteInterval = readProfileInt("REMOTE", "REMOTE_INTERVAL", 1000, path);
     s.cardHost = readProfileString("REMOTE", "CARD_HOST", "flashair", path);

@@ -10,7 +10,8 @@ struct Settings {
     int connectType = 0;
     int programType = 1;
     int tableCapacity = 256;  // NINSHIKI_DATA_COUNT, already sanitised
-    std::string programFolder;
+    std::string programFolder;    // PATH, at most 259 bytes
+    bool programFolderCut = false;  // PATH was longer: the folder it names is not the one meant
     std::string remoteDir = ".";
     int remoteInterval = 1000;
     std::string cardHost = "flashair";  // REMOTE/CARD_HOST, read only
@@ -20,6 +21,9 @@ Settings readSettings(const std::string& settingsPath);
 
 bool writeProgramType(const std::string& settingsPath, int programType);
 bool writeConnectType(const std::string& settingsPath, int connectType);
+// Longest program folder that reads back whole.
+inline constexpr std::size_t programFolderLimit = 259;
+
 bool writeProgramFolder(const std::string& settingsPath, const std::string& folder);
 bool writeRemoteDir(const std::string& settingsPath, const std::string& remoteDir);
 
