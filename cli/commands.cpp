@@ -100,6 +100,11 @@ int printSettingsCommand(Session& session) {
 int settingsDialogCommand(Session& session, const SettingsAnswer& answer) {
     session.prompts.setSettingsAnswer(answer);
     session.editor.applySettings(session.window);
+    if (session.editor.settingsStoreFailed()) {
+        session.err << "vkrandom-cli: 設定を保存できませんでした: " << session.editor.settingsPath()
+                    << '\n';
+        return exitFailed;
+    }
     if (answer.chooseFolder)
         return session.prompts.folderChosen().value_or(false) ? exitDone : exitFailed;
     return exitDone;

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <fstream>
 #include <algorithm>
+#include <filesystem>
 #include <limits>
 #include <utility>
 
@@ -101,6 +102,13 @@ std::string catalogueFileName(int programType) {
 }
 
 bool readCatalogueFile(const std::string& path, std::vector<RandomItem>& items) {
+    // Only a regular file of sane size: a folder or a device would abort the read, a FIFO would
+    // hold start-up until something writes to it, and a huge file would exhaust memory.
+    constexpr std::uintmax_t maxCatalogueBytes = 64u << 20;
+    std::error_code error;
+    if (!std::filesystem::is_regular_file(path, error) ||
+        std::filesystem::file_size(path, error) > maxCatalogueBytes || error)
+        return false;
     std::ifstream in(path, std::ios::binary | std::ios::ate);
     if (!in) return false;
     std::string content(static_cast<std::size_t>(std::max<std::streamoff>(in.tellg(), 0)), '\0');

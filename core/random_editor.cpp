@@ -59,7 +59,7 @@ bool CRandomEditor::chooseProgramFolder() {
     // The settings file keeps 259 bytes of it: a longer folder would come back as another one.
     if (folder.size() > programFolderLimit) return false;
     settings_.programFolder = std::move(folder);
-    writeProgramFolder(settingsPath_, settings_.programFolder);
+    settingsStoreFailed_ = !writeProgramFolder(settingsPath_, settings_.programFolder);
     settings_.programFolderCut = false;
     return true;
 }
@@ -115,16 +115,17 @@ SettingsChoice CRandomEditor::showSettings() const {
 bool CRandomEditor::storeSettings(SettingsChoice choice) {
     const int type = choice.programType >= 2 && choice.programType <= 4 ? choice.programType : 1;
     programTypeChanged_ = type != settings_.programType;
+    settingsStoreFailed_ = false;
     if (programTypeChanged_) {
         settings_.programType = type;
-        writeProgramType(settingsPath_, type);
+        settingsStoreFailed_ = !writeProgramType(settingsPath_, type);
     }
     settings_.connectType =
         choice.connectType == 1 || choice.connectType == 2 ? choice.connectType : 0;
-    writeConnectType(settingsPath_, settings_.connectType);
+    if (!writeConnectType(settingsPath_, settings_.connectType)) settingsStoreFailed_ = true;
     if (owner_)
         owner_->setEnabled(idExecuteButton, settings_.connectType != 0 && selectedIndex_ != -1);
-    return true;
+    return true;  // the dialog closes either way; settingsStoreFailed() tells what happened
 }
 
 transfer::CardClient& CRandomEditor::cardClient() {

@@ -95,6 +95,8 @@ public:
     const RandomItem& item(int index) const { return items_[static_cast<std::size_t>(index)]; }
     int selectedIndex() const { return selectedIndex_; }
     bool programTypeChanged() const { return programTypeChanged_; }
+    // True when the last settings dialog or folder choice could not write the settings file.
+    bool settingsStoreFailed() const { return settingsStoreFailed_; }
     Prompts& prompts() { return prompts_; }
     transfer::CardClient& cardClient();
 
@@ -113,6 +115,7 @@ private:
     EditorWindow* owner_ = nullptr;
     std::unique_ptr<platform::InstanceLock> instanceLock_;
     bool programTypeChanged_ = false;
+    bool settingsStoreFailed_ = false;
     std::unique_ptr<transfer::CardClient> card_;
 };
 

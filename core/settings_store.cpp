@@ -2,6 +2,8 @@
 // and writes single keys back when they change.
 #include "core/settings_store.h"
 
+#include <filesystem>
+
 #include "platform/ini_file.h"
 
 namespace core {
@@ -12,12 +14,21 @@ constexpr int maxTableCapacity = 65536;
 
 std::string decimal(int value) { return std::to_string(value); }
 
+// A settings path that names a folder, FIFO or device is no settings file: reading one could
+// block start-up for good, and a write must not replace what is not ours.
+bool usable(const std::string& path) {
+    std::error_code error;
+    const auto status = std::filesystem::status(path, error);
+    return !std::filesystem::exists(status) || std::filesystem::is_regular_file(status);
+}
+
 }  // namespace
 
 Settings readSettings(const std::string& path) {
     using platform::readProfileInt;
     using platform::readProfileString;
     Settings s;
+    if (!usable(path)) return s;  // read as missing: every default
     s.playerType = readProfileInt("DATA", "PLAYER_TYPE", 0, path);
     s.connectType = readProfileInt("REMOTE", "CONNECT_TYPE", 0, path);
     s.programType = readProfileInt("DATA", "VERSION", 1, path);
@@ -36,18 +47,22 @@ Settings readSettings(const std::string& path) {
 }
 
 bool writeProgramType(const std::string& path, int programType) {
+    if (!usable(path)) return false;
     return platform::writeProfileString("DATA", "VERSION", decimal(programType), path);
 }
 
 bool writeConnectType(const std::string& path, int connectType) {
+    if (!usable(path)) return false;
     return platform::writeProfileString("REMOTE", "CONNECT_TYPE", decimal(connectType), path);
 }
 
 bool writeProgramFolder(const std::string& path, const std::string& folder) {
+    if (!usable(path)) return false;
     return platform::writeProfileString("DATA", "PATH", folder, path);
 }
 
 bool writeRemoteDir(const std::string& path, const std::string& remoteDir) {
+    if (!usable(path)) return false;
     return platform::writeProfileString("REMOTE", "REMOTE_DIR", remoteDir, path);
 }
 

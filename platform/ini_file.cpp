@@ -32,18 +32,24 @@ struct ParsedLine {
     std::string_view value;  // key value, trimmed but still quoted
 };
 
+// Files saved by Windows editors may start with a UTF-8 byte-order mark; it is not text of the
+// first line (a write keeps it, as every other byte).
+constexpr std::string_view utf8Bom = "\xEF\xBB\xBF";
+
+// Lines end in CR LF, LF or a CR alone, as Windows reads them.
 std::vector<Line> splitLines(std::string_view content) {
     std::vector<Line> lines;
-    std::size_t pos = 0;
+    std::size_t pos = content.starts_with(utf8Bom) ? utf8Bom.size() : 0;
     while (pos < content.size()) {
-        std::size_t nl = content.find('\n', pos);
+        std::size_t nl = content.find_first_of("\r\n", pos);
         if (nl == std::string_view::npos) {
             lines.push_back({pos, content.size(), content.size()});
             break;
         }
-        std::size_t textEnd = (nl > pos && content[nl - 1] == '\r') ? nl - 1 : nl;
-        lines.push_back({pos, textEnd, nl + 1});
-        pos = nl + 1;
+        std::size_t end = nl + 1;
+        if (content[nl] == '\r' && end < content.size() && content[end] == '\n') ++end;
+        lines.push_back({pos, nl, end});
+        pos = end;
     }
     return lines;
 }
@@ -245,7 +251,7 @@ std::string applyProfileWrite(std::string_view content, std::string_view section
         if (after.textEnd == after.end) keyLine.insert(0, eol);  // that line had no line end
         return out.insert(after.end, keyLine);
     }
-    if (!out.empty() && out.back() != '\n') out += eol;
+    if (!out.empty() && out.back() != '\n' && out.back() != '\r') out += eol;
     return out + "[" + std::string(section) + "]" + std::string(eol) + keyLine;
 }
 

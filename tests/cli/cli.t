@@ -126,6 +126,12 @@
   [DATA]^M$
   PATH=PWD^M$
 
+# Settings that cannot be stored (the settings path is a folder): status 1 and the reason.
+
+  $ mkdir bad.ini && "$CLI" --settings bad.ini --lock lock settings --connect-type 1 2>&1 | grep vkrandom-cli; echo ${PIPESTATUS[0]}
+  vkrandom-cli: 設定を保存できませんでした: bad.ini
+  1
+
 # Another instance holds the lock: status 3 before anything else.
 
   $ flock lock "$CLI" --settings s.ini --lock lock list 2>&1 | cut -c1-5
