@@ -86,6 +86,10 @@ std::size_t onHeader(char* data, std::size_t size, std::size_t count, void* user
     } else if (startsWithIgnoringCase(line, "connection:") &&
                line.find("close") != std::string_view::npos) {
         x.serverCloses = true;
+    } else if ((line == "\r\n" || line == "\n") && reply.contentLength == 0u &&
+               !reply.conflictingLengths && !reply.chunked && !x.serverCloses) {
+        x.bodyEnded = true;  // an empty body on a connection kept open: nothing to wait for
+        return 0;
     }
     return size * count;
 }
@@ -95,11 +99,13 @@ std::size_t onBody(char* data, std::size_t size, std::size_t count, void* user) 
     auto& reply = x.reply;
     const std::size_t bytes = size * count;
     reply.received += bytes;
-    if (x.request.discardBody) return bytes;
-    const auto destination = x.request.destination;
-    const std::size_t taken = std::min(bytes, destination.size() - reply.kept);
-    if (taken > 0) std::memcpy(destination.data() + reply.kept, data, taken);
-    reply.kept += taken;
+    std::size_t taken = bytes;
+    if (!x.request.discardBody) {
+        const auto destination = x.request.destination;
+        taken = std::min(bytes, destination.size() - reply.kept);
+        if (taken > 0) std::memcpy(destination.data() + reply.kept, data, taken);
+        reply.kept += taken;
+    }
     // A server that keeps the connection open would otherwise be waited for until the stall
     // limit; one that closes it lets the whole reply be measured against its length.
     if (taken == bytes && !x.serverCloses && !reply.chunked && reply.contentLength &&
