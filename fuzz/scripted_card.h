@@ -53,8 +53,17 @@ class ScriptedCard {
             if (!readable(listener_, 50)) continue;
             const int fd = ::accept4(listener_, nullptr, nullptr, SOCK_CLOEXEC);
             if (fd < 0) continue;
-            // The request head and any body, as far as they come before a short pause.
-            while (readable(fd, 20) && ::recv(fd, chunk, sizeof chunk, 0) > 0) {
+            // The head and its Content-Length body, so the reply never races the upload.
+            std::string request;
+            for (std::size_t wanted = std::string::npos; request.size() < wanted && readable(fd, 5000);) {
+                const ssize_t got = ::recv(fd, chunk, sizeof chunk, 0);
+                if (got <= 0) break;
+                request.append(chunk, static_cast<std::size_t>(got));
+                const auto headEnd = request.find("\r\n\r\n");
+                if (wanted == std::string::npos && headEnd != std::string::npos) {
+                    const auto at = request.find("Content-Length: ");
+                    wanted = headEnd + 4 + (at < headEnd ? std::strtoul(request.c_str() + at + 16, nullptr, 10) : 0);
+                }
             }
             std::string reply;
             {
