@@ -28,6 +28,10 @@ TEST_F(SessionFixture, StartUpSettingsAndASecondInstance) {
     EXPECT_EQ(std::tie(s.playerType, s.connectType, s.programType, s.tableCapacity,
                        s.remoteInterval, s.remoteDir, s.cardHost),
               std::tuple(0, 0, 1, 256, 1000, ".", "flashair"));
+    for (const char* count : {"0", "-5", "70000"}) {  // only a reservation: odd values fall back
+        settings(std::string("[DATA]\nNINSHIKI_DATA_COUNT=") + count + "\n");
+        EXPECT_EQ(core::readSettings(ini()).tableCapacity, 256) << count;
+    }
     catalogue("0,A,x,A.XML,4,5,l,\r\n");
     writeFile(robot() + "/STARTUP.XML", "<x/>");
     // FlashAir without a folder has its programs on the card, and a folder that holds
@@ -84,6 +88,11 @@ TEST_F(SessionFixture, SettingsDialogStoresOnlyValidChoicesAndReloadsOnANewType)
     editor->applySettings(window);
     EXPECT_EQ(window.lines, (std::vector<std::string>{"P2"}));
     EXPECT_EQ(readFile(ini()), "[DATA]\r\nVERSION=2\r\n[REMOTE]\r\nCONNECT_TYPE=2\r\n");
+    // The same type again: no reload; with nothing selected there is nothing to execute.
+    prompts.settingsAnswer = core::SettingsChoice{2, 1};
+    window.setEnabled(core::idExecuteButton, true);
+    editor->applySettings(window);
+    EXPECT_FALSE(window.isEnabled(core::idExecuteButton));
 }
 
 TEST_F(SessionFixture, CatalogueFileOrderHiddenEntriesAndAMissingFile) {
@@ -102,7 +111,11 @@ TEST_F(SessionFixture, CatalogueFileOrderHiddenEntriesAndAMissingFile) {
     editor.reset();
     start();
     EXPECT_EQ(window.lines.size(), 100000u);
-    // RandomL2.csv does not exist: 102 and an empty list.
+    // An empty file is an empty list; RandomL2.csv does not exist: 102 and an empty list.
+    writeFile(dir / "Random.csv", "");
+    editor.reset();
+    start();
+    EXPECT_TRUE(window.lines.empty() && prompts.messages.empty());
     editor.reset();
     settings("[DATA]\r\nVERSION=4\r\n[REMOTE]\r\nCONNECT_TYPE=2\r\n");
     start();
@@ -146,6 +159,14 @@ TEST_F(Selection, WindowShowsLabelsFileNameTheChoiceAndWhatCanBePressed) {
         EXPECT_EQ(window.text(1042), "GONE.XML");
         EXPECT_FALSE(window.isEnabled(core::idExportButton) || window.isEnabled(core::idExecuteButton));
     }
+    // A line whose name no entry has leaves the window as it was and selects nothing.
+    select("三つ");
+    const auto before = window.checked;
+    window.lines[0] = "renamed";
+    window.select(0);
+    editor->selectEntry(window);
+    EXPECT_EQ(editor->selectedIndex(), -1);
+    EXPECT_EQ(window.checked, before);
 }
 
 TEST_F(Selection, ExportWritesOnlyTheSlotAndReadsBackEveryChoice) {
@@ -163,9 +184,11 @@ TEST_F(Selection, ExportWritesOnlyTheSlotAndReadsBackEveryChoice) {
         select("P");
         EXPECT_EQ(window.checkedChoice(), choice);
     }
-    prompts.messages.clear();
-    editor->exportChoice(15);  // a choice the entry does not have
-    EXPECT_EQ(prompts.messages, Ids{112});
+    for (int bad : {-1, 15}) {  // choices the entry does not have
+        prompts.messages.clear();
+        editor->exportChoice(bad);
+        EXPECT_EQ(prompts.messages, Ids{112});
+    }
 }
 
 // A slot is edited whole or not at all: one running past the end of the file or past the first

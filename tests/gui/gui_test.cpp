@@ -184,6 +184,7 @@ class GuiTest : public QObject {
         }
         WindowFixture t;
         app::CVKRandomDlg& window = t.open();
+        clickLine(window, 0);
         t.runner.inSettings([](CDefineDlg& dialog) {
             click(dialog.control(CDefineDlg::idTypePallo));
             click(dialog.control(CDefineDlg::idOk));
@@ -191,6 +192,8 @@ class GuiTest : public QObject {
         click(window.control(core::idSettingsButton));
         QVERIFY(t.settings().contains("VERSION=2\r\n"));
         QCOMPARE(listOf(window)->item(0)->text(), QStringLiteral("パロのしぐさ"));
+        QVERIFY(checkedRadio(window) == -1 && shownChoices(window) == 0);
+        QVERIFY(!isEnabled(window, core::idExportButton));
     }
 
     // The folder button leaves the dialog open; Cancel then keeps only the chosen folder. Tab

@@ -72,9 +72,7 @@ public:
         return answer;
     }
     bool runSettingsDialog(core::CRandomEditor& editor) override {
-        ++settingsDialogs;
         shownSettings = editor.showSettings();
-        if (chooseFolderInDialog) editor.chooseProgramFolder();
         if (!settingsAnswer) return false;
         editor.storeSettings(*settingsAnswer);
         return true;
@@ -86,9 +84,7 @@ public:
     std::vector<core::OpenFileQuestion> questions;
     std::deque<std::optional<std::string>> answers;  // nullopt: cancel
     std::optional<core::SettingsChoice> settingsAnswer;  // nullopt: Cancel
-    bool chooseFolderInDialog = false;
     core::SettingsChoice shownSettings;
-    int settingsDialogs = 0;
     std::vector<std::string> fileErrors;
 };
 

@@ -70,8 +70,7 @@ TEST_F(Card, DownloadKeepsAtMostTheCountOfAnyReply) {
 }
 
 // Only the whole reply "SUCCESS", in any letter case, lets the POST go; a POST answered with
-// anything but 2xx is a failed upload (121). A card that stalls or breaks off is a failure with
-// the transport's description.
+// anything but 2xx is a failed upload (121). A card that stalls or breaks off is a failure.
 TEST_F(Card, CommandReplyDecidesThePostAndFailuresAreShown) {
     const struct {
         std::vector<std::string> faults;
@@ -91,18 +90,14 @@ TEST_F(Card, CommandReplyDecidesThePostAndFailuresAreShown) {
         EXPECT_EQ(prompts.messages, c.messages);
         EXPECT_EQ(card->requests().size(), c.posted ? 2u : 1u);
     }
-    prompts = {};
-    client = std::make_unique<transfer::CardClient>(prompts, "127.0.0.1:1");  // nothing listens
-    Bytes buffer(100);
-    EXPECT_EQ(client->downloadFile("A.XML", buffer), 0u);
-    EXPECT_NE(prompts.messageTexts.at(0).find("onnect"), std::string::npos);
     // A reply cut short fails, unless all that was asked for came before the break.
+    prompts = {};
     writeFile(root() + "/A.XML", std::string(100, 'x'));
     start({"--truncate", "50"});
+    Bytes buffer(100), head(40);
     EXPECT_EQ(client->downloadFile("A.XML", buffer), 0u);
-    Bytes head(40);
     EXPECT_EQ(client->downloadFile("A.XML", head), 40u);
-    EXPECT_EQ(prompts.messages, (Ids{119, 119}));
+    EXPECT_EQ(prompts.messages, Ids{119});
 }
 
 // Sessions on connection type 2 whose programs are on the card, or uploaded from a folder.
@@ -150,23 +145,26 @@ TEST_F(CardSession, ChoicesRoundTripAndOnlyWholeFilesGoBack) {
         return std::string(s.begin(), s.end());
     };
     writeFile(root() + "/ACT/SUB/A.XML", head + slot(0) + tail);
+    writeFile(root() + "/ROOT.XML", head + slot(0) + tail);
     std::string tooLong = std::string(10, 't') + slot(0) + std::string(139225, 't');
     writeFile(root() + "/LONG.XML", tooLong);
-    startSession("0,deep,x,\"ACT\\SUB\\A.XML\",2,1000,a,b,c,\r\n0,long,x,LONG.XML,2,10,a,\r\n"
-                 "0,gone,x,GONE.XML,2,10,a,\r\n");
-    select(0);
-    EXPECT_EQ(window.checkedChoice(), 0);
-    EXPECT_LT(editor->cardClient().lastPulled(), 20000u);  // a read fetches only the start
-    for (int choice : {3, 0}) {
-        prompts.messages.clear();
-        editor->exportChoice(choice);
-        EXPECT_EQ(prompts.messages, Ids{113});
-        EXPECT_EQ(readFile(root() + "/ACT/SUB/A.XML"), head + slot(choice) + tail);
-        select(0);
-        EXPECT_EQ(window.checkedChoice(), choice);
+    startSession("0,deep,x,\"ACT\\SUB\\A.XML\",2,1000,a,b,c,\r\n0,top,x,ROOT.XML,2,1000,a,b,c,\r\n"
+                 "0,long,x,LONG.XML,2,10,a,\r\n0,gone,x,GONE.XML,2,10,a,\r\n");
+    for (const char* file : {"/ACT/SUB/A.XML", "/ROOT.XML"}) {
+        select(file[1] == 'A' ? 0 : 1);
+        EXPECT_EQ(window.checkedChoice(), 0);
+        EXPECT_LT(editor->cardClient().lastPulled(), 20000u);  // a read fetches only the start
+        for (int choice : {3, 0}) {
+            prompts.messages.clear();
+            editor->exportChoice(choice);
+            EXPECT_EQ(prompts.messages, Ids{113});
+            EXPECT_EQ(readFile(root() + file), head + slot(choice) + tail);
+            select(file[1] == 'A' ? 0 : 1);
+            EXPECT_EQ(window.checkedChoice(), choice);
+        }
     }
     const auto requests = card->requests().size();
-    for (int line : {1, 2}) {
+    for (int line : {2, 3}) {
         select(line);
         EXPECT_FALSE(editor->writeChoice(1)) << line;
     }
