@@ -27,7 +27,8 @@ TEST(SettingsFile, ReadsAndWritesEveryCaseOfTheTable) {
             EXPECT_EQ(readFile(path), c[5]);
         }
     }
-    // Defaults are cut to the callers' 260-byte buffer too.
+    // Defaults lose their trailing blanks and are cut to the callers' 260-byte buffer too.
+    EXPECT_EQ(readProfileString("DATA", "NONE", " d  ", path), " d");
     EXPECT_EQ(readProfileString("DATA", "NONE", std::string(300, 'p'), path), std::string(259, 'p'));
     // A line break in a value would add lines of its own: refused, the file unchanged.
     const std::string before = readFile(path);

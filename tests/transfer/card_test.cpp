@@ -33,6 +33,11 @@ TEST(CardText, PercentEncodingAndUtf8StayWithinCapacity) {
     EXPECT_EQ(transfer::toUtf8("A\\\x82\xA0", buffer, 6), 5u);
     EXPECT_STREQ(buffer, "A\\\xE3\x81\x82");
     EXPECT_EQ(transfer::toUtf8("\x82\xA0", buffer, 3), std::nullopt);  // no room for the NUL
+    // The card's root is "/"; FAT dates start in 1980, so an earlier clock gives its first day.
+    std::tm t{};
+    t.tm_year = 79;
+    t.tm_mday = 1;
+    EXPECT_EQ(transfer::commandQuery(std::nullopt, t), "?WRITEPROTECT=OFF&UPDIR=/&FTIME=0x00210000");
 }
 
 struct Card : ::testing::Test {
