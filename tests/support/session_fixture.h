@@ -25,6 +25,7 @@ struct SessionFixture : ::testing::Test {
     FakePrompts prompts;
     FakeWindow window;
     std::unique_ptr<core::CRandomEditor> editor;
+    std::function<std::string(const std::string&)> remoteFolderOf;  // empty: the mount point
 
     std::string robot() const { return dir / "robot"; }
     std::string ini() const { return dir / "VKRandom.ini"; }
@@ -34,8 +35,9 @@ struct SessionFixture : ::testing::Test {
         writeFile(dir / "Random.csv", cp932("種別,名前,x,ファイル,乱数,位置,選択肢\r\n" + utf8Lines));
     }
     core::CRandomEditor& start() {
+        editor.reset();  // one session at a time holds the lock
         editor = std::make_unique<core::CRandomEditor>(
-            prompts, core::EditorOptions{ini(), dir / "lock", dir.path(), {}});
+            prompts, core::EditorOptions{ini(), dir / "lock", dir.path(), remoteFolderOf});
         editor->startUp(window);
         return *editor;
     }

@@ -6,7 +6,7 @@
 #include "core/random_editor.h"
 #include "platform/ini_file.h"
 #include "support/cases.h"
-#include "support/fakes.h"
+#include "support/session_fixture.h"
 
 namespace {
 
@@ -26,33 +26,25 @@ TEST(RemoteLogRecord, GoldenBytesAndWhatPlayerAndIntervalChange) {
     }
 }
 
-struct UsbExecution : ::testing::Test {
-    TempDir dir;
-    FakePrompts prompts;
-    FakeWindow window;
-    std::unique_ptr<core::CRandomEditor> editor;
+struct UsbExecution : SessionFixture {
     std::string card() const { return dir / "card/"; }
-    std::string ini() const { return dir / "VKRandom.ini"; }
     std::string record() const {
         const auto r = core::buildRemoteLogRecord(0, 1000);
         return {r.begin(), r.end()};
     }
     void SetUp() override {
-        writeFile(dir / "robot/STARTUP.XML", "<x/>");
-        writeFile(dir / "robot/ACT/A.XML", "program A");
+        writeFile(robot() + "/STARTUP.XML", "<x/>");
+        writeFile(robot() + "/ACT/A.XML", "program A");
         writeFile(dir / "Random.csv", "h\r\n0,A,x,ACT\\A.XML,4,0,a,\r\n0,B,x,MISSING.XML,4,0,a,\r\n");
         std::filesystem::create_directories(dir / "card/ADDON");
-    }
-    void start(const std::string& remoteDir, int connectType = 1, int line = 0) {
-        editor.reset();
-        writeFile(ini(), "[DATA]\r\nPATH=" + dir / "robot" + "\r\n[REMOTE]\r\nCONNECT_TYPE=" +
-                             std::to_string(connectType) + "\r\nREMOTE_DIR=" + remoteDir + "\r\n");
-        core::EditorOptions options{ini(), dir / "lock", dir.path(), {}};
-        options.remoteFolderOf = [this](const std::string& chosen) {
+        remoteFolderOf = [this](const std::string& chosen) {
             return chosen.rfind(card(), 0) == 0 ? card() : dir / "card2/";
         };
-        editor = std::make_unique<core::CRandomEditor>(prompts, options);
-        editor->startUp(window);
+    }
+    void start(const std::string& remoteDir, int connectType = 1, int line = 0) {
+        settings("[DATA]\r\nPATH=" + robot() + "\r\n[REMOTE]\r\nCONNECT_TYPE=" +
+                 std::to_string(connectType) + "\r\nREMOTE_DIR=" + remoteDir + "\r\n");
+        SessionFixture::start();
         window.select(line);
         editor->selectEntry(window);
     }
