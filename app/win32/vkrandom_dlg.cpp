@@ -1,0 +1,164 @@
+#include "app/win32/vkrandom_dlg.h"
+
+#include "app/win32/about_dlg.h"
+#include "app/win32/text.h"
+#include "core/file_error.h"
+#include "res/resource.h"
+#include "transfer/card_client.h"
+
+namespace app {
+
+CVKRandomDlg::CVKRandomDlg(core::EditorOptions options, DialogRunner& runner)
+    : Dialog(IDD_VKRANDOM_DIALOG),
+      runner_(runner),
+      prompts_(runner, progress_),
+      editor_(std::make_unique<core::CRandomEditor>(prompts_, std::move(options))),
+      icon_(LoadIconW(moduleInstance(), MAKEINTRESOURCEW(IDR_MAINFRAME))) {
+    editor_->cardClient().setProgressHook(
+        [this](std::uint64_t done, std::uint64_t expected) { progress_.update(done, expected); });
+}
+
+CVKRandomDlg::~CVKRandomDlg() {
+    // A window still open (the tests run it modeless) goes while this object is whole.
+    if (handle()) DestroyWindow(handle());
+}
+
+template <typename F>
+void CVKRandomDlg::command(F&& operation) {
+    core::runCommand(prompts_, std::forward<F>(operation));
+    progress_.finish();
+}
+
+BOOL CVKRandomDlg::onInitDialog() {
+    prompts_.attach(handle());
+    progress_.attach(handle());
+    if (HMENU menu = GetSystemMenu(handle(), FALSE)) {
+        const std::wstring about = loadString(IDS_ABOUTBOX);
+        if (!about.empty()) {
+            AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
+            AppendMenuW(menu, MF_STRING, idAboutCommand, about.c_str());
+        }
+    }
+    SendMessageW(handle(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon_));
+    SendMessageW(handle(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon_));
+    command([this] { editor_->startUp(*this); });
+    return TRUE;
+}
+
+void CVKRandomDlg::exchangeData(bool save) {
+    if (save)
+        choice_ = radioGroupValue(control(core::idRadioRandom));
+    else
+        setRadioGroupValue(control(core::idRadioRandom), choice_);
+}
+
+bool CVKRandomDlg::onCommand(int id, int code) {
+    switch (id) {
+        case core::idExecuteButton:
+            if (code == BN_CLICKED) command([this] { editor_->executeSelected(); });
+            return true;
+        case core::idExportButton:
+            if (code == BN_CLICKED) {
+                exchangeData(true);
+                command([this] { editor_->exportChoice(choice_); });
+            }
+            return true;
+        case core::idSettingsButton:
+            if (code == BN_CLICKED) command([this] { editor_->applySettings(*this); });
+            return true;
+        case core::idListBox:
+            if (code == LBN_DBLCLK) command([this] { editor_->executeSelected(); });
+            if (code == LBN_SELCHANGE) command([this] { editor_->selectEntry(*this); });
+            return true;
+        default:
+            return Dialog::onCommand(id, code);
+    }
+}
+
+bool CVKRandomDlg::onMessage(UINT message, WPARAM wParam, LPARAM, INT_PTR& result) {
+    switch (message) {
+        case WM_SYSCOMMAND:
+            if ((wParam & 0xFFF0) != idAboutCommand) return false;
+            {
+                CAboutDlg about;
+                runner_.run(about, handle());
+            }
+            return true;
+        case WM_PAINT:
+            if (!IsIconic(handle())) return false;
+            paintMinimised();
+            return true;
+        case WM_QUERYDRAGICON:
+            result = reinterpret_cast<INT_PTR>(icon_);
+            return true;
+        case WM_CLOSE:
+            // The close box still reaches the window while a card transfer holds the one
+            // thread; the window stays until the operation it runs has returned.
+            return progress_.isRunning();
+        case WM_DESTROY:
+            // The session goes with the window: catalogue freed, instance lock given up.
+            progress_.finish();
+            editor_.reset();
+            return false;
+        default:
+            return false;
+    }
+}
+
+void CVKRandomDlg::paintMinimised() {
+    PAINTSTRUCT paint;
+    HDC dc = BeginPaint(handle(), &paint);
+    SendMessageW(handle(), WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
+    const int width = GetSystemMetrics(SM_CXICON);
+    const int height = GetSystemMetrics(SM_CYICON);
+    RECT client;
+    GetClientRect(handle(), &client);
+    DrawIcon(dc, (client.right - client.left - width + 1) / 2,
+             (client.bottom - client.top - height + 1) / 2, icon_);
+    EndPaint(handle(), &paint);
+}
+
+void CVKRandomDlg::clearList() {
+    SendDlgItemMessageW(handle(), core::idListBox, LB_RESETCONTENT, 0, 0);
+    lines_.clear();
+}
+
+void CVKRandomDlg::appendLine(const std::string& cp932Text) {
+    SendDlgItemMessageW(handle(), core::idListBox, LB_ADDSTRING, 0,
+                        reinterpret_cast<LPARAM>(wideFromCp932(cp932Text).c_str()));
+    lines_.push_back(cp932Text);
+}
+
+int CVKRandomDlg::selectedLine() const {
+    const LRESULT line = SendDlgItemMessageW(handle(), core::idListBox, LB_GETCURSEL, 0, 0);
+    return line == LB_ERR ? -1 : static_cast<int>(line);
+}
+
+std::string CVKRandomDlg::selectedLineText() const {
+    const int line = selectedLine();
+    return line < 0 || line >= static_cast<int>(lines_.size())
+               ? std::string()
+               : lines_[static_cast<std::size_t>(line)];
+}
+
+void CVKRandomDlg::setControlText(int id, const std::string& cp932Text) {
+    SetDlgItemTextW(handle(), id, wideFromCp932(cp932Text).c_str());
+}
+
+void CVKRandomDlg::setChecked(int id, bool checked) {
+    CheckDlgButton(handle(), id, checked ? BST_CHECKED : BST_UNCHECKED);
+}
+
+void CVKRandomDlg::setShown(int id, bool shown) {
+    ShowWindow(control(id), shown ? SW_SHOWNA : SW_HIDE);
+}
+
+void CVKRandomDlg::setEnabled(int id, bool enabled) {
+    EnableWindow(control(id), enabled ? TRUE : FALSE);
+}
+
+void CVKRandomDlg::requestClose() {
+    PostMessageW(handle(), WM_CLOSE, 0, 0);
+}
+
+}  // namespace app

@@ -1,0 +1,223 @@
+// The Win32 windows of VKRandom.exe, from its resources, driven in-process with the messages
+// the system sends for clicks and keys; boxes and file dialogs are answered by the runner.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "app/win32/define_dlg.h"
+#include "app/win32/text.h"
+#include "app/win32/vkrandom_dlg.h"
+#include "core/messages.h"
+#include "platform/encoding.h"
+
+namespace fs = std::filesystem;
+using namespace core;
+using app::CDefineDlg;
+using Strings = std::vector<std::string>;
+
+namespace {
+
+std::string text(HWND hwnd) {
+    wchar_t buffer[512] = {};
+    return app::utf8({buffer, std::size_t(GetWindowTextW(hwnd, buffer, 512))});
+}
+
+// Answers each dialog with the next step (none left: cancel) and notes what it was shown:
+// message ids, "file", or the dialog's title.
+struct Runner : app::DialogRunner {
+    INT_PTR run(app::Dialog& dialog, HWND owner) override {
+        ShowWindow(dialog.create(owner), SW_SHOW);
+        seen.push_back(text(dialog.handle()));
+        if (!steps.empty()) steps.front()(dialog.handle()), steps.erase(steps.begin());
+        if (!dialog.ended()) dialog.end(IDCANCEL);
+        return dialog.result();
+    }
+    int messageBox(HWND owner, const wchar_t* body, const wchar_t* caption, UINT type) override {
+        std::string id = "?";  // not an OK box with the exclamation icon, or not our text
+        for (int i = 100; i < 140 && type == (MB_OK | MB_ICONEXCLAMATION); ++i)
+            if (app::wide(messageText(i)) == body) id = std::to_string(i);
+        seen.push_back(id);
+        box = {owner, app::utf8(caption)};
+        return IDOK;
+    }
+    bool openFile(OPENFILENAMEW& question) override {
+        seen.push_back("file");
+        asked = std::wstring(question.lpstrFilter, 27) + L"|" + question.lpstrDefExt + L"|" +
+                question.lpstrFile;
+        if (chosen) wcscpy(question.lpstrFile, app::wide(*chosen).c_str());
+        return chosen.has_value();
+    }
+    Strings seen;
+    std::vector<std::function<void(HWND)>> steps;
+    std::pair<HWND, std::string> box;  // owner and caption of the last box
+    std::wstring asked;  // filter, default suffix and initial name of the last file dialog
+    std::optional<std::string> chosen;
+};
+
+const std::string randomSlot = "<mem_r size=\"4\" adr=\"0x0084\"/>\r\n";
+
+class Gui : public testing::Test {
+  protected:
+    Gui() {
+        write("Random.csv",
+              "種別\r\n0,あいさつ,x,STARTUP.XML,4,40,おはよう,こんにちは,こんばんは,やあ,"
+              "どうも,\r\n0,ダンス,x,\"ACT\\DANCE.XML\",2,24,右,左,\r\n2,パロ専用,x,"
+              "PALLO.XML,4,16,A,B,\r\n1,歩き方,x,WALK.XML,4,16,ゆっくり,はやい,\r\n");
+        write("RandomV2.csv", "種別\r\n2,パロのしぐさ,x,PALLO.XML,4,16,まばたき,あくび,\r\n");
+        write("robot/STARTUP.XML", std::string(40, ' ') + randomSlot);
+        write("robot/ACT/DANCE.XML",
+              std::string(24, ' ') + "<const data=\"1\"/>\r\n" + std::string(13, ' '));  // choice 2
+        write("robot/WALK.XML", std::string(16, ' ') + randomSlot);
+        write("VKRandom.ini",
+              "[DATA]\r\nPATH=" + path("robot") + "\r\n[REMOTE]\r\nCONNECT_TYPE=0\r\n");
+    }
+    ~Gui() override { fs::remove_all(dir, ignored); }
+    std::string path(const char* name) const { return (dir / name).make_preferred().string(); }
+    void write(const char* name, const std::string& utf8) const {
+        fs::create_directories((dir / name).parent_path());
+        std::ofstream(dir / name, std::ios::binary) << platform::utf8ToCp932(utf8).value();
+    }
+    std::string read(const char* name) const {
+        std::ifstream in(dir / name, std::ios::binary);
+        return {std::istreambuf_iterator<char>(in), {}};
+    }
+    bool stored(const std::string& s) const { return read("VKRandom.ini").find(s) != s.npos; }
+    // Delivers what is queued, keys through the dialog manager of `d` as the modal loop does.
+    static void pump(HWND d = nullptr) {
+        for (MSG m; PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE);)
+            if (!d || !IsWindow(d) || !IsDialogMessageW(d, &m)) DispatchMessageW(&m);
+    }
+    static void click(HWND d, int id) { SendMessageW(GetDlgItem(d, id), BM_CLICK, 0, 0), pump(d); }
+    static void key(HWND d, int id, WPARAM vk) {
+        SendMessageW(d, WM_NEXTDLGCTL, WPARAM(GetDlgItem(d, id)), TRUE);
+        PostMessageW(GetFocus(), WM_KEYDOWN, vk, 0), pump(d);
+    }
+    bool checked(HWND d, int id) const { return IsDlgButtonChecked(d, id) == BST_CHECKED; }
+    EditorOptions options() const {
+        return {path("VKRandom.ini"), "vkrandom-test-" + dir.filename().string(), path("."), {}};
+    }
+    HWND open() {
+        window.reset();
+        window.emplace(options(), runner);
+        ShowWindow(window->create(nullptr), SW_SHOW);
+        pump(main());
+        return main();
+    }
+    HWND main() const { return window->handle(); }
+    HWND item(int id) const { return GetDlgItem(main(), id); }
+    bool on(int id) const { return IsWindowEnabled(item(id)); }
+    void select(int line, int notification = LBN_SELCHANGE) {
+        SendMessageW(item(idListBox), LB_SETCURSEL, line, 0);
+        SendMessageW(main(), WM_COMMAND, MAKEWPARAM(idListBox, notification), 0);
+        pump(main());
+    }
+    LRESULT list(UINT message, LPARAM text = 0) const {
+        return SendMessageW(item(idListBox), message, WPARAM(-1), text);
+    }
+    LRESULT line(const wchar_t* text) const { return list(LB_FINDSTRINGEXACT, LPARAM(text)); }
+    int shownChoices() const {  // how many of choices 1.. are shown
+        int k = 1;
+        while (k <= maxShownChoices && IsWindowVisible(item(idRadioRandom + k))) ++k;
+        return k - 1;
+    }
+
+    fs::path dir = fs::temp_directory_path() / ("vkrandom-" + std::to_string(GetTickCount64()));
+    Runner runner;
+    std::optional<app::CVKRandomDlg> window;
+    std::error_code ignored;
+};
+
+}  // namespace
+
+TEST_F(Gui, StartStateSelectionAndExport) {
+    open();
+    EXPECT_TRUE(list(LB_GETCOUNT) == 3 && line(L"あいさつ") == 0 && line(L"歩き方") == 2);
+    EXPECT_TRUE(IsWindowVisible(item(idRadioRandom)) && !checked(main(), idRadioRandom));
+    EXPECT_TRUE(shownChoices() == 0 && !on(idExportButton) && !on(idExecuteButton));
+    EXPECT_EQ(GetFocus(), item(idCloseButton));
+    select(0);  // five labels, random
+    EXPECT_EQ(shownChoices(), 5);
+    EXPECT_EQ(text(item(idRadioRandom + 5)), "どうも");
+    EXPECT_EQ(text(item(idFileNameText)), "STARTUP.XML");
+    EXPECT_TRUE(checked(main(), idRadioRandom) && on(idExportButton) && !on(idExecuteButton));
+    select(1);  // two labels, choice 2: the surplus radios go
+    EXPECT_TRUE(shownChoices() == 2 && checked(main(), idRadioRandom + 2) &&
+                !checked(main(), idRadioRandom));
+    select(0);
+    click(main(), idRadioRandom + 3);
+    click(main(), idExportButton);
+    EXPECT_EQ(runner.seen, Strings{"113"});
+    EXPECT_EQ(runner.box, std::make_pair(main(), fs::path(_pgmptr).stem().string()));
+    select(1);
+    select(0);
+    EXPECT_TRUE(checked(main(), idRadioRandom + 3));  // read back from the file
+}
+
+TEST_F(Gui, EnterEscapeAndCloseEndTheWindow) {
+    // No default button: Enter on the list is OK; on a focused button it presses that button.
+    for (const auto& [id, vk, result] : {std::tuple{idListBox, VK_RETURN, IDOK},
+                                         {idListBox, VK_ESCAPE, IDCANCEL},
+                                         {idCloseButton, VK_RETURN, IDCANCEL}}) {
+        select((open(), 0));
+        key(main(), id, vk);
+        EXPECT_TRUE(window->ended() && window->result() == result);
+    }
+}
+
+TEST_F(Gui, SettingsDialog) {
+    int before = 0;
+    for (const int connect : {1, 2, 0}) {  // Execute follows the connection type at once
+        select((open(), 0));
+        runner.steps.push_back([&](HWND d) {
+            EXPECT_TRUE(checked(d, CDefineDlg::idConnectSd + before) &&
+                        checked(d, CDefineDlg::idTypeVesk));
+            click(d, CDefineDlg::idConnectSd + (before = connect));
+            key(d, CDefineDlg::idConnectSd + connect, VK_RETURN);  // OK is the default button
+        });
+        click(main(), idSettingsButton);
+        EXPECT_EQ(on(idExecuteButton), connect != 0);
+        EXPECT_TRUE(stored("CONNECT_TYPE=" + std::to_string(connect)) && !stored("VERSION"));
+        EXPECT_TRUE(checked(main(), idRadioRandom));  // nothing reloaded
+        select(0, LBN_DBLCLK);  // a double-click executes: over USB it asks for REMOTE.LOG first
+        EXPECT_EQ(runner.seen.back(), connect == 1 ? "file" : "設定ダイアログ");
+    }
+    // Enter on a focused Cancel cancels; a folder chosen meanwhile stays.
+    runner.chosen = path("robot/STARTUP.XML");
+    write("VKRandom.ini", "[DATA]\r\nPATH=x\r\n");
+    runner.steps.push_back([&](HWND d) {
+        click(d, CDefineDlg::idTypeLumo2);
+        click(d, CDefineDlg::idDataFolder);
+        key(d, IDCANCEL, VK_RETURN);
+    });
+    runner.seen.clear();
+    click(main(), idSettingsButton);
+    EXPECT_EQ(runner.seen, (Strings{"設定ダイアログ", "131", "file"}));
+    EXPECT_EQ(runner.asked, std::wstring(L"Vesk起動ﾌﾟﾛｸﾞﾗﾑ\0STARTUP.XML\0\0|XML|STARTUP.XML", 43));
+    EXPECT_TRUE(stored("PATH=" + path("robot") + "\r\n") && !stored("VERSION"));
+    // A changed program type reloads the list and resets the choices.
+    runner.steps.push_back([](HWND d) { click(d, CDefineDlg::idTypeVesk + 1), click(d, IDOK); });
+    click(main(), idSettingsButton);
+    EXPECT_TRUE(list(LB_GETCOUNT) == 1 && line(L"パロのしぐさ") == 0);
+    EXPECT_FALSE(checked(main(), idRadioRandom) || on(idExportButton));
+}
+
+TEST_F(Gui, AboutBoxAndTexts) {
+    HMENU menu = GetSystemMenu(open(), FALSE);
+    EXPECT_EQ(GetMenuItemID(menu, GetMenuItemCount(menu) - 1), 0x10u);
+    for (WPARAM command : {0x10, 0x1F, 0x20}) SendMessageW(main(), WM_SYSCOMMAND, command, 0);
+    EXPECT_EQ(runner.seen, (Strings{"バージョン情報 VKRandom", "バージョン情報 VKRandom"}));
+    for (int id = 100; id < 140; ++id)  // the string table holds the texts the session shows
+        EXPECT_TRUE(messageText(id).empty() || app::loadString(id) == app::wide(messageText(id)))
+            << id;
+}
+
+TEST_F(Gui, CardTransferShowsProgressAndBlocksInput) {
+    open();
+    window->progress().update(1, 2);
+    EXPECT_TRUE(IsWindow(window->progress().box()) && !IsWindowEnabled(main()));
+    PostMessageW(main(), WM_CLOSE, 0, 0);
+    window->progress().update(2, 2);  // the pump runs; the close request waits for the transfer
+    select(0);                        // the end of a command, or any box, ends the display
+    EXPECT_TRUE(!window->ended() && IsWindowEnabled(main()) && !window->progress().isRunning());
+}
