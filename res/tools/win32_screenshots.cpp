@@ -82,7 +82,8 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     HWND list = GetDlgItem(main, core::idListBox);
     SendMessageW(list, LB_SETCURSEL, 1, 0);
     SendMessageW(main, WM_COMMAND, MAKEWPARAM(core::idListBox, LBN_SELCHANGE), LPARAM(list));
-    SetActiveWindow(main);
+    ShowWindow(main, SW_SHOWNORMAL);
+    SetForegroundWindow(main);
     SetFocus(list);
     save(main, L"win32-main-window");
     SendMessageW(main, WM_COMMAND, MAKEWPARAM(core::idSettingsButton, BN_CLICKED), 0);
