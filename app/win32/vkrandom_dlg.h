@@ -52,7 +52,6 @@ class CVKRandomDlg : public Dialog, public core::EditorWindow {
     void paintMinimised();
 
     DialogRunner& runner_;
-    core::EditorOptions options_;
     CardProgress progress_;
     Win32Prompts prompts_;
     std::unique_ptr<core::CRandomEditor> editor_;
