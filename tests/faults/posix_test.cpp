@@ -11,7 +11,6 @@
 #include <csignal>
 
 #include "support/session_fixture.h"
-#include "core/file_error.h"
 #include "platform/file_io.h"
 #include "platform/ini_file.h"
 #include "platform/instance_lock.h"
@@ -120,22 +119,6 @@ TEST_F(SessionFixture, FifoAndUnwritableProgramsNeverHangOrSucceed) {
     select("ro");
     editor->exportChoice(1);
     EXPECT_EQ(prompts.messages, (std::vector<int>{112}));
-}
-
-// A record file that opens but takes no bytes: the file error names it and its cause.
-TEST_F(SessionFixture, FullCardNamesTheRecordFileInTheFileError) {
-    writeFile(robot() + "/STARTUP.XML", "<x/>");
-    std::filesystem::create_directories(dir / "card/ADDON");
-    std::filesystem::create_symlink("/dev/full", dir / "card/ADDON/REMOTE.LOG");
-    settings("[DATA]\r\nPATH=" + robot() + "\r\n[REMOTE]\r\nCONNECT_TYPE=1\r\nREMOTE_DIR=" +
-             dir / "card/\r\n");
-    catalogue("0,S,x,STARTUP.XML,4,0,a,\r\n");
-    start();
-    select("S");
-    core::runCommand(prompts, [&] { editor->executeSelected(); });
-    ASSERT_EQ(prompts.fileErrors.size(), 1u);
-    EXPECT_EQ(prompts.fileErrors[0],
-              dir / "card/ADDON/REMOTE.LOG に書き込めませんでした。ディスクがいっぱいです。");
 }
 
 // FAT cards and copies of them differ in letter case; folding is used only when one name fits.

@@ -25,8 +25,7 @@ namespace gui_testing {
 struct Shown {
     QString kind;  // a message id, "file", "settings" or "about"
     int icon = 0;  // QMessageBox::Icon
-    QString title, text, initialFile, defaultSuffix;
-    QStringList filters;
+    QString title, text;
 };
 
 class ScriptedRunner : public app::DialogRunner {
@@ -40,11 +39,8 @@ class ScriptedRunner : public app::DialogRunner {
             s.kind = box->property("messageId").toString();
             s.icon = box->icon();
             s.text = box->text() + (box->standardButtons() == QMessageBox::Ok ? "" : " [not OK only]");
-        } else if (auto* files = qobject_cast<QFileDialog*>(&dialog)) {
+        } else if (qobject_cast<QFileDialog*>(&dialog)) {
             s.kind = "file";
-            s.initialFile = QFileInfo(files->selectedFiles().value(0)).fileName();
-            s.defaultSuffix = files->defaultSuffix();
-            s.filters = files->nameFilters();
         } else if (qobject_cast<app::CDefineDlg*>(&dialog)) {
             s.kind = "settings";
         }

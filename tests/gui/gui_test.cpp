@@ -1,11 +1,7 @@
 // The real windows of the program, driven with mouse and keys, headless.
-#include <QAction>
 #include <QApplication>
 #include <QLabel>
-#include <QProcess>
-#include <QProgressDialog>
 #include <QPushButton>
-#include <QTimer>
 
 #include "app/qt/dialog_units.h"
 #include "app/qt/message_box.h"
@@ -13,7 +9,6 @@
 #include "core/file_error.h"
 #include "core/messages.h"
 #include "gui_fixture.h"
-#include "support/card_emulator_process.h"
 
 using namespace gui_testing;
 using app::CDefineDlg;
@@ -87,80 +82,6 @@ class GuiTest : public QObject {
         QVERIFY(window.isVisible());
     }
 
-    // The progress dialog shows while a card read runs and is gone before any message box;
-    // the close box does nothing meanwhile.
-    void cardTransfersShowProgress() {
-        WindowFixture t;
-        testing_support::CardEmulatorProcess card(t.robot().toStdString());
-        t.writeSettings("[REMOTE]\r\nCONNECT_TYPE=2\r\nCARD_HOST=" + QByteArray::fromStdString(card.host()) + "\r\n");
-        app::CVKRandomDlg& window = t.open();
-        const auto progressDialogs = [&] { return window.findChildren<QProgressDialog*>().size(); };
-        qsizetype duringRead = 0, atTheBox = -1;
-        bool closedDuringRead = true;
-        QTimer::singleShot(0, &window, [&] {
-            duringRead = progressDialogs();
-            closedDuringRead = window.close();
-        });
-        clickLine(window, 0);
-        QCOMPARE(duringRead, 1);
-        QVERIFY(!closedDuringRead && window.isVisible());
-        click(radioOf(window, idRadioRandom + 1));
-        t.runner.then([&](QDialog&) {
-            atTheBox = progressDialogs();
-            return int(QDialog::Accepted);
-        });
-        click(window.control(core::idExportButton));
-        QCOMPARE(t.runner.seen(), QStringList{"113"});
-        QCOMPARE(atTheBox, 0);
-    }
-
-    void keysEndTheWindowAndASecondInstanceCloses() {
-        WindowFixture t;
-        using Act = std::function<void(app::CVKRandomDlg&)>;
-        const std::vector<std::pair<int, Act>> ends{
-            {QDialog::Accepted, [](auto& w) { QTest::keyClick(listOf(w), Qt::Key_Return); }},
-            {QDialog::Rejected, [](auto& w) { QTest::keyClick(listOf(w), Qt::Key_Escape); }}};
-        for (const auto& [result, act] : ends) {
-            app::CVKRandomDlg& window = t.open();
-            clickLine(window, 0);
-            act(window);
-            QVERIFY(!window.isVisible());
-            QCOMPARE(window.result(), result);
-        }
-        // Enter on a focused button presses that button.
-        app::CVKRandomDlg& window = t.open();
-        window.control(core::idSettingsButton)->setFocus();
-        QTest::keyClick(window.control(core::idSettingsButton), Qt::Key_Enter, Qt::KeypadModifier);
-        QCOMPARE(t.runner.seen(), QStringList{"settings"});
-        ScriptedRunner runner;
-        app::CVKRandomDlg second(t.options(), runner);
-        second.show();
-        QCOMPARE(runner.seen(), QStringList{"106"});
-        QCoreApplication::processEvents();  // the posted close request
-        QVERIFY(!second.isVisible() && window.isVisible());
-    }
-
-    void startUpAsksForTheProgramFolder() {
-        WindowFixture t;
-        // The copy on disk names its start-up program in lower case, as FAT may.
-        t.writeSettings("[REMOTE]\r\nCONNECT_TYPE=0\r\n");
-        writeFile(t.path("copy/startup.xml"), "");
-        writeFile(t.path("copy/OTHER.XML"), "");
-        t.runner.ok();
-        t.runner.chooseFile(t.path("copy/startup.xml"));
-        t.open();
-        QCOMPARE(t.runner.seen(), (QStringList{"131", "file"}));
-        const Shown& dialog = t.runner.log[1];
-        QCOMPARE(dialog.defaultSuffix + " " + dialog.initialFile, QStringLiteral("XML STARTUP.XML"));
-        // The dialog's filter, applied as the dialog does, offers the start-up program only.
-        QCOMPARE(dialog.filters.size(), 1);
-        QVERIFY(dialog.filters[0].startsWith(QStringLiteral("Vesk起動ﾌﾟﾛｸﾞﾗﾑ (")));
-        const QString pattern = dialog.filters[0].section('(', 1).chopped(1);
-        QCOMPARE(QDir(t.path("copy")).entryList({pattern}, QDir::Files | QDir::CaseSensitive),
-                 QStringList{"startup.xml"});
-        QVERIFY(t.settings().contains(t.pathLine(t.path("copy"))));
-    }
-
     // The dialog opens on the stored values; OK stores the connection type, and the program
     // type only when it changed, which reloads the list.
     void settingsDialogStoresWhatIsChecked() {
@@ -225,67 +146,6 @@ class GuiTest : public QObject {
         QCOMPARE(tabbed, (QStringList{"キャンセル", "データフォルダー指定", "OK"}));
         QCOMPARE(t.settings(), expected);
         QCOMPARE(listOf(window)->count(), 3);  // nothing reloaded
-    }
-
-    void aboutBoxFromTheWindowMenu() {
-        WindowFixture t;
-        app::CVKRandomDlg& window = t.open();
-        QString version;
-        t.runner.then([&](QDialog& about) {
-            version = about.findChild<QLabel*>("version")->text();
-            click(about.findChild<QPushButton*>());
-            return about.result();
-        });
-        // The low four bits of a command id are the platform's; other commands are not ours.
-        QVERIFY(window.systemCommand(0x0010) && window.systemCommand(0x001F));
-        QVERIFY(!window.systemCommand(0x0020) && !window.systemCommand(0xF060));
-        QCOMPARE(t.runner.log[0].title, QStringLiteral("バージョン情報 VKRandom"));
-        QCOMPARE(version, QStringLiteral("VKRandom Version 1.60"));
-        // Where Linux windows offer the entry: the context menu and F1.
-        QCOMPARE(window.actions().size(), 1);
-        QCOMPARE(window.actions()[0]->text(), QString::fromUtf8(core::messageText(101)));
-        window.actions()[0]->trigger();
-        QTest::keyClick(&window, Qt::Key_F1);
-        QCOMPARE(t.runner.seen(), (QStringList{"about", "about", "about", "about"}));
-    }
-
-    // Runs in a copy of this executable under another name, whose boxes carry that name.
-    void boxCaptionFollowsTheExecutableName() {
-        const QString expected = qEnvironmentVariable("GUI_TEST_EXPECTED_CAPTION");
-        if (!expected.isEmpty()) {
-            WindowFixture t;
-            app::CVKRandomDlg& window = t.open();
-            clickLine(window, 1);
-            click(window.control(core::idExportButton));
-            QCOMPARE(t.runner.log.at(0).title, expected);
-            return;
-        }
-        QTemporaryDir dir;
-        const QString copy = dir.filePath(QStringLiteral("ロボット道具.bin"));
-        QVERIFY(QFile::copy(QCoreApplication::applicationFilePath(), copy));
-        QProcess process;
-        auto env = QProcessEnvironment::systemEnvironment();
-        env.insert("GUI_TEST_EXPECTED_CAPTION", QStringLiteral("ロボット道具"));
-        env.insert("QT_QPA_PLATFORM", "offscreen");
-        process.setProcessEnvironment(env);
-        process.start(copy, {QStringLiteral("boxCaptionFollowsTheExecutableName")});
-        QVERIFY(process.waitForFinished(60000));
-        QVERIFY2(process.exitCode() == 0, process.readAllStandardOutput().constData());
-    }
-
-    // The window fits a 1366 x 768 laptop with its title bar and a panel, in the template's
-    // proportions, and no control lies outside it.
-    void mainWindowFitsTheScreen() {
-        WindowFixture t;
-        app::CVKRandomDlg& window = t.open();
-        clickLine(window, 0);
-        const QRect frame = window.frameGeometry();
-        const int titleBar = frame.height() > window.height() ? 0 : 40;  // none offscreen
-        QVERIFY2(frame.height() + titleBar <= 680, qPrintable(QString::number(frame.height())));
-        const double ratio = double(window.width()) / window.height();
-        QVERIFY2(std::abs(ratio / (331.0 / 347.0) - 1) < 0.03, qPrintable(QString::number(ratio)));
-        for (QWidget* control : window.findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
-            QVERIFY2(window.rect().contains(control->geometry()), control->metaObject()->className());
     }
 
     // A message keeps the lines it sets while they fit; a longer line breaks into lines of about

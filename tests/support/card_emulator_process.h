@@ -8,16 +8,13 @@
 #include <windows.h>
 #else
 #include <fcntl.h>
-#include <netinet/in.h>
 #include <signal.h>
 #include <spawn.h>
-#include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
 extern char** environ;
 #endif
 
-#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <stdexcept>
@@ -61,7 +58,6 @@ class CardEmulatorProcess {
         return std::string(VKRANDOM_BIN_DIR) + "/vkrandom-card-emulator";
     }
     std::string host() const { return "127.0.0.1:" + std::to_string(port_); }
-    int port() const { return port_; }
 
     // The raw requests received so far, in order; the log holds, per request,
     // "#REQUEST <count>\n", the raw bytes, "\n".
@@ -109,43 +105,15 @@ class CardEmulatorProcess {
     }
     HANDLE process_ = nullptr;
 #else
-    // A raw connection to the emulator whose reads give up after 5 s.
-    int connect() const {
-        const int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-        sockaddr_in address{};
-        address.sin_family = AF_INET;
-        address.sin_port = htons(static_cast<std::uint16_t>(port_));
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        const timeval limit{5, 0};
-        setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &limit, sizeof limit);
-        ::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
-        return fd;
-    }
-    // Sends raw `request` bytes on a new connection; what came back until the emulator closed it.
-    std::string exchange(const std::string& request) const {
-        const int fd = connect();
-        send(fd, request.data(), request.size(), MSG_NOSIGNAL);
-        std::string reply(1 << 16, '\0');
-        reply.resize(std::max<ssize_t>(0, recv(fd, reply.data(), reply.size(), MSG_WAITALL)));
-        close(fd);
-        return reply;
-    }
-    // Sends `signal` (0: creates the stop file instead); an emulator still running 5 s later is
-    // killed. True when it exited with status 0 by itself.
-    bool stop(int signal = SIGTERM) {
-        int status = 0;
-        pid_t done = 0;
-        if (pid_ > 0) {
-            if (signal == 0) writeFile(dir_ / "stop", "");
-            if (signal != 0) kill(pid_, signal);
-            for (int i = 0; i < 500 && (done = waitpid(pid_, &status, WNOHANG)) == 0; ++i)
-                usleep(10000);
-            if (done == 0) {
-                kill(pid_, SIGKILL);
-                waitpid(pid_, nullptr, 0);
-            }
+    // SIGTERM; an emulator still running 5 s later is killed.
+    void stop() {
+        if (pid_ <= 0) return;
+        const pid_t pid = std::exchange(pid_, -1);
+        kill(pid, SIGTERM);
+        for (int i = 0; waitpid(pid, nullptr, WNOHANG) == 0; ++i) {
+            if (i == 500) kill(pid, SIGKILL);
+            usleep(10000);
         }
-        return std::exchange(pid_, -1) == done && WIFEXITED(status) && WEXITSTATUS(status) == 0;
     }
 
   private:

@@ -3,7 +3,6 @@
 // failure shows; then sessions whose programs are on the card.
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <cstring>
 
 #include "core/choice_slot.h"
@@ -57,22 +56,6 @@ struct Card : ::testing::Test {
         return client->uploadFile(std::string("ADDON"), name, Bytes(data.begin(), data.end()));
     }
 };
-
-TEST_F(Card, DownloadKeepsAtMostTheCountOfAnyReply) {
-    writeFile(root() + "/ACT/A.XML", "0123456789");
-    start();
-    std::pair<std::uint64_t, std::uint64_t> progress;
-    client->setProgressHook([&](std::uint64_t done, std::uint64_t all) { progress = {done, all}; });
-    Bytes small(4), large(100);
-    EXPECT_EQ(client->downloadFile("ACT%5CA.XML", small), 4u);
-    EXPECT_EQ(std::string(small.begin(), small.end()), "0123");
-    EXPECT_EQ(client->downloadFile("act/a.xml", large), 10u);
-    EXPECT_EQ(progress, std::make_pair(std::uint64_t{10}, std::uint64_t{10}));
-    // A missing file's error page is handed over as content; its status tells it apart.
-    EXPECT_GT(client->downloadFile("MISSING.XML", large), 0u);
-    EXPECT_EQ(client->lastStatus(), 404);
-    EXPECT_TRUE(prompts.messages.empty());
-}
 
 // Only the whole reply "SUCCESS", in any letter case, lets the POST go; a POST answered with
 // anything but 2xx is a failed upload (121). A card that stalls or breaks off is a failure.
