@@ -117,15 +117,14 @@ class GuiTest : public QObject {
         QVERIFY(!isEnabled(window, core::idExportButton));
     }
 
-    // The folder button leaves the dialog open; Cancel then keeps only the chosen folder. Tab
-    // visits the buttons, not the radios, and Enter on a focused Cancel cancels.
+    // The folder button leaves the dialog open; Cancel then keeps only the chosen folder, and
+    // Enter on a focused Cancel cancels.
     void cancelKeepsOnlyTheChosenFolder() {
         WindowFixture t;
         writeFile(t.path("copy/STARTUP.XML"), "");
         QByteArray expected = t.settings();
         expected.replace(t.pathLine(t.robot()), t.pathLine(t.path("copy")));
         app::CVKRandomDlg& window = t.open();
-        QStringList tabbed;
         t.runner.inSettings([&](CDefineDlg& dialog) {
             click(dialog.control(CDefineDlg::idTypeLumo2));
             click(dialog.control(CDefineDlg::idConnectFlashAir));
@@ -133,17 +132,10 @@ class GuiTest : public QObject {
             t.runner.chooseFile(t.path("copy/STARTUP.XML"));
             click(dialog.control(CDefineDlg::idDataFolder));
             QVERIFY(dialog.isVisible());
-            dialog.control(CDefineDlg::idOk)->setFocus();
-            for (int i = 0; i < 3; ++i) {
-                QTest::keyClick(dialog.focusWidget(), Qt::Key_Tab);
-                auto* button = qobject_cast<QAbstractButton*>(dialog.focusWidget());
-                tabbed << (button ? button->text() : QString());
-            }
             QTest::keyClick(dialog.control(CDefineDlg::idCancel), Qt::Key_Return);
         });
         click(window.control(core::idSettingsButton));
         QCOMPARE(t.runner.seen(), (QStringList{"settings", "131", "file"}));
-        QCOMPARE(tabbed, (QStringList{"キャンセル", "データフォルダー指定", "OK"}));
         QCOMPARE(t.settings(), expected);
         QCOMPARE(listOf(window)->count(), 3);  // nothing reloaded
     }
