@@ -5,6 +5,7 @@
 
 #include "cli/command_line.h"
 #include "cli/commands.h"
+#include "platform/console.h"
 
 namespace {
 
@@ -23,8 +24,8 @@ int dispatch(cli::Session& session, const cli::Invocation& invocation) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    const cli::ParseResult parsed =
-        cli::parseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
+    platform::useUtf8Console();
+    const cli::ParseResult parsed = cli::parseCommandLine(platform::commandLineUtf8(argc, argv));
     if (!parsed.error.empty()) {
         std::cerr << "vkrandom-cli: " << parsed.error << "\nTry 'vkrandom-cli --help'.\n";
         return cli::exitUsage;

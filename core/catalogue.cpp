@@ -2,10 +2,10 @@
 // line can never make the parser read outside it; a line that lacks a separator is skipped.
 #include "core/catalogue.h"
 
-#include <cstdint>
-#include <fstream>
 #include <algorithm>
+#include <cstdint>
 #include <filesystem>
+#include <fstream>
 #include <limits>
 #include <utility>
 
@@ -14,7 +14,9 @@
 namespace core {
 namespace {
 
-bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r'; }
+bool isBlank(char c) {
+    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
+}
 
 // Leading blanks, optional sign, decimal digits up to the first other byte; saturates at the
 // 32-bit limits; no digits gives 0.

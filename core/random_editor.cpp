@@ -20,7 +20,9 @@ CRandomEditor::CRandomEditor(Prompts& prompts, EditorOptions options)
     items_.reserve(static_cast<std::size_t>(settings_.tableCapacity));
 }
 
-CRandomEditor::~CRandomEditor() { freeCatalogue(true); }
+CRandomEditor::~CRandomEditor() {
+    freeCatalogue(true);
+}
 
 bool CRandomEditor::startUp(EditorWindow& window) {
     owner_ = &window;
@@ -47,15 +49,11 @@ bool CRandomEditor::startUp(EditorWindow& window) {
 
 bool CRandomEditor::chooseProgramFolder() {
     showMessage(prompts_, msgChooseStartup);
-    const auto chosen = prompts_.askOpenFile({std::string(startupFilterDescription),
-                                              std::string(startupFileName), "XML",
-                                              std::string(startupFileName)});
+    const auto chosen =
+        prompts_.askOpenFile({std::string(startupFilterDescription), std::string(startupFileName),
+                              "XML", std::string(startupFileName)});
     if (!chosen) return false;
-    const auto slash = chosen->rfind('/');
-    // A start-up program at the filesystem root keeps "/" so the folder still addresses it.
-    std::string folder = slash == std::string::npos ? std::string()
-                         : slash == 0               ? std::string("/")
-                                                    : chosen->substr(0, slash);
+    std::string folder = platform::folderOfChosenFile(*chosen);
     // The settings file keeps 259 bytes of it: a longer folder would come back as another one.
     if (folder.size() > programFolderLimit) return false;
     settings_.programFolder = std::move(folder);
@@ -66,7 +64,8 @@ bool CRandomEditor::chooseProgramFolder() {
 
 bool CRandomEditor::loadCatalogue() {
     items_.clear();
-    const auto path = options_.catalogueDir + "/" + catalogueFileName(settings_.programType);
+    const auto path =
+        platform::joinPath(options_.catalogueDir, catalogueFileName(settings_.programType));
     if (!readCatalogueFile(path, items_)) {
         items_.clear();
         showMessage(prompts_, msgCatalogueReadFailed);

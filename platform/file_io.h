@@ -1,5 +1,6 @@
 // File operations with the durability the robot's card needs: every write is flushed to the
-// device before success is reported, since users pull the card out right after.
+// device (fsync, FlushFileBuffers) before success is reported, since users pull the card out
+// right after. Paths are UTF-8.
 #pragma once
 
 #include <cstddef>
@@ -18,13 +19,17 @@ std::optional<std::vector<std::uint8_t>> readAt(const std::string& path, std::ui
 // Reads up to `count` bytes from the start of the file.
 std::optional<std::vector<std::uint8_t>> readPrefix(const std::string& path, std::size_t count);
 
+// Reads a whole (small) file, such as a catalogue.
+std::optional<std::string> readWholeFile(const std::string& path);
+
 // Overwrites bytes of an existing file in place: never creates, truncates or extends it. Only
-// the part of `data` that lies inside the file and below `limit` is written; `written` receives
-// how many bytes that was. Flushed with fsync. False on any open, write or flush error.
+// the part of `data` that lies inside the file and below `limit` is written, in one positioned
+// write; `written` receives how many bytes that was. Flushed to the device. False on any open,
+// write or flush error.
 bool patchInPlace(const std::string& path, std::uint64_t offset, std::span<const std::uint8_t> data,
                   std::uint64_t limit, std::size_t* written);
 
-// Copies `from` to `to` (replacing it) completely, then fsyncs. A short copy is a failure.
+// Copies `from` to `to` (replacing it) completely, then flushes it. A short copy is a failure.
 bool copyFileDurably(const std::string& from, const std::string& to);
 
 // Why a file operation failed, for the file-error text. Both systems map their own error codes
@@ -47,16 +52,18 @@ enum class FileErrorCause {
     endOfFile,
 };
 inline constexpr int fileErrorCauseCount = 15;
-FileErrorCause fileErrorCauseOf(int errnoValue);
+// From an errno value on POSIX, from a GetLastError() code on Windows.
+FileErrorCause fileErrorCauseOf(int errorCode);
 
 }  // namespace platform
 
 namespace platform {
 
-// Replaces the whole content of `path` (created if missing, truncated if present), then fsyncs.
+// Replaces the whole content of `path` (created if missing, truncated if present, not shared
+// while open), then flushes it.
 struct ReplaceResult {
     enum Status { ok, openFailed, writeFailed } status;
-    int error;  // errno of the failure
+    int error;  // errno (POSIX) or GetLastError() (Windows) of the failure
 };
 ReplaceResult replaceFileContent(const std::string& path, std::span<const std::uint8_t> data);
 

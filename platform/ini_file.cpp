@@ -1,17 +1,9 @@
-// Windows-profile-compatible INI access. The file is handled as a list of raw lines that keep
-// their own line ends, so a write changes or inserts exactly one line and leaves the rest alone.
+// Windows-profile-compatible INI logic on an in-memory file image, the same on every system. The
+// file is handled as a list of raw lines that keep their own line ends, so a write changes or
+// inserts exactly one line and leaves the rest alone.
 #include "platform/ini_file.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <cstdint>
-#include <cstdlib>
-#include <fstream>
-#include <optional>
-#include <sstream>
 #include <vector>
 
 namespace platform {
@@ -127,15 +119,6 @@ Location locate(std::string_view content, const std::vector<Line>& lines, std::s
 // Lines the write adds end in CR LF, as Windows writes them; existing lines keep their own.
 constexpr std::string_view addedLineEnd = "\r\n";
 
-std::optional<std::string> readWholeFile(const std::string& file) {
-    std::ifstream in(file, std::ios::binary);
-    if (!in) return std::nullopt;
-    std::ostringstream data;
-    data << in.rdbuf();
-    if (in.bad()) return std::nullopt;
-    return data.str();
-}
-
 // Decimal conversion as the Windows profile functions do it: wraps modulo 2^32.
 int parseProfileInteger(std::string_view text) {
     std::size_t pos = text.find_first_not_of(" \t");  // blanks inside quotes
@@ -149,58 +132,6 @@ int parseProfileInteger(std::string_view text) {
     return static_cast<int>(result);
 }
 
-bool writeAll(int fd, std::string_view data) {
-    while (!data.empty()) {
-        ssize_t n = ::write(fd, data.data(), data.size());
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return false;
-        data.remove_prefix(static_cast<std::size_t>(n));
-    }
-    return true;
-}
-
-// The file a write must replace: the target of a symbolic link, so the link survives.
-std::string replacementTarget(const std::string& file) {
-    char* real = ::realpath(file.c_str(), nullptr);
-    if (real == nullptr) return file;
-    std::string resolved(real);
-    std::free(real);
-    return resolved;
-}
-
-// Permission bits for the replacement: the old file's, or the usual ones minus the umask.
-mode_t replacementMode(const std::string& file) {
-    struct stat st {};
-    if (::stat(file.c_str(), &st) == 0) return st.st_mode & 07777;
-    mode_t mask = ::umask(0);
-    ::umask(mask);
-    return 0666 & ~mask;
-}
-
-// For a settings file in a folder the user may not write (installed beside the program): the
-// file itself is the only thing that can change. A crash mid-write could cut it; a refusal here
-// would lose every setting instead.
-bool rewriteInPlace(const std::string& target, std::string_view content) {
-    int fd = ::open(target.c_str(), O_WRONLY | O_TRUNC | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) return false;
-    bool ok = writeAll(fd, content) && ::fsync(fd) == 0;
-    return (::close(fd) == 0) && ok;
-}
-
-bool replaceAtomically(const std::string& file, std::string_view content) {
-    std::string target = replacementTarget(file);
-    std::string temp = target + ".XXXXXX";
-    int fd = ::mkstemp(temp.data());
-    if (fd < 0 && (errno == EACCES || errno == EPERM)) return rewriteInPlace(target, content);
-    if (fd < 0) return false;
-    bool ok =
-        ::fchmod(fd, replacementMode(target)) == 0 && writeAll(fd, content) && ::fsync(fd) == 0;
-    ok = (::close(fd) == 0) && ok;
-    ok = ok && ::rename(temp.c_str(), target.c_str()) == 0;
-    if (!ok) ::unlink(temp.c_str());
-    return ok;
-}
-
 }  // namespace
 
 bool lookupProfileValue(std::string_view content, std::string_view section, std::string_view key,
@@ -212,11 +143,10 @@ bool lookupProfileValue(std::string_view content, std::string_view section, std:
     return true;
 }
 
-std::string readProfileString(std::string_view section, std::string_view key, std::string_view def,
-                              const std::string& file, std::size_t bufferSize) {
+std::string profileStringValue(std::string_view content, std::string_view section,
+                               std::string_view key, std::string_view def, std::size_t bufferSize) {
     std::string value;
-    std::optional<std::string> content = readWholeFile(file);
-    if (!content || !lookupProfileValue(*content, section, key, value)) {
+    if (!lookupProfileValue(content, section, key, value)) {
         // Windows strips trailing blanks from the default.
         std::size_t last = def.find_last_not_of(' ');
         value = std::string(def.substr(0, last == std::string_view::npos ? 0 : last + 1));
@@ -226,11 +156,18 @@ std::string readProfileString(std::string_view section, std::string_view key, st
     return value;
 }
 
-int readProfileInt(std::string_view section, std::string_view key, int def,
-                   const std::string& file) {
-    std::string text = readProfileString(section, key, "", file);
+int profileIntValue(std::string_view content, std::string_view section, std::string_view key,
+                    int def) {
+    std::string text = profileStringValue(content, section, key, "");
     if (text.empty()) return def;
     return parseProfileInteger(text);
+}
+
+bool profileWriteAllowed(std::string_view section, std::string_view key, std::string_view value) {
+    // A line break inside a name or value would smuggle extra lines into the file.
+    for (std::string_view text : {section, key, value})
+        if (text.find_first_of("\r\n") != std::string_view::npos) return false;
+    return true;
 }
 
 std::string applyProfileWrite(std::string_view content, std::string_view section,
@@ -253,20 +190,6 @@ std::string applyProfileWrite(std::string_view content, std::string_view section
     }
     if (!out.empty() && out.back() != '\n' && out.back() != '\r') out += eol;
     return out + "[" + std::string(section) + "]" + std::string(eol) + keyLine;
-}
-
-bool writeProfileString(std::string_view section, std::string_view key, std::string_view value,
-                        const std::string& file) {
-    // A line break inside a name or value would smuggle extra lines into the file.
-    for (std::string_view text : {section, key, value})
-        if (text.find_first_of("\r\n") != std::string_view::npos) return false;
-    std::string content;
-    if (::access(file.c_str(), F_OK) == 0) {
-        std::optional<std::string> old = readWholeFile(file);
-        if (!old) return false;  // unreadable: rewriting it would lose its other keys
-        content = std::move(*old);
-    }
-    return replaceAtomically(file, applyProfileWrite(content, section, key, value));
 }
 
 }  // namespace platform

@@ -24,11 +24,21 @@ std::string readProfileString(std::string_view section, std::string_view key, st
 bool writeProfileString(std::string_view section, std::string_view key, std::string_view value,
                         const std::string& file);
 
-// The same edits on an in-memory file image; used by writeProfileString and by tests.
+// The portable logic below works on an in-memory file image; the file functions above use it
+// where the system has no profile functions of its own.
+// The edits of writeProfileString.
 std::string applyProfileWrite(std::string_view content, std::string_view section,
                               std::string_view key, std::string_view value);
 // Looks a value up in an in-memory file image; false when section or key is missing.
 bool lookupProfileValue(std::string_view content, std::string_view section, std::string_view key,
                         std::string& value);
+// The reads of readProfileString and readProfileInt.
+std::string profileStringValue(std::string_view content, std::string_view section,
+                               std::string_view key, std::string_view def,
+                               std::size_t bufferSize = 260);
+int profileIntValue(std::string_view content, std::string_view section, std::string_view key,
+                    int def);
+// False for names or values holding a line break, which would add lines to the file.
+bool profileWriteAllowed(std::string_view section, std::string_view key, std::string_view value);
 
 }  // namespace platform

@@ -1,14 +1,17 @@
-// Single-instance lock: an exclusive flock on a per-user lock file. The kernel drops the lock
-// when the process ends, so a crashed instance never locks the user out.
+// Single-instance lock: the named mutex "VKRandom" on Windows, an exclusive flock on a per-user
+// lock file on POSIX. The system drops either when the process ends, so a crashed instance never
+// locks the user out.
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <string>
 
 namespace platform {
 
 class InstanceLock {
-public:
+  public:
+    // `lockPath` names the lock: a file on POSIX, the mutex on Windows.
     // Returns the lock when this caller is the first holder, nullptr when another holds it.
     // A lock file that cannot be created at all yields a held lock: refusing to start for want
     // of a lock file would lock the user out.
@@ -17,12 +20,12 @@ public:
     InstanceLock(const InstanceLock&) = delete;
     InstanceLock& operator=(const InstanceLock&) = delete;
 
-private:
-    explicit InstanceLock(int fd) : fd_(fd) {}
-    int fd_;
+  private:
+    explicit InstanceLock(std::intptr_t handle) : handle_(handle) {}
+    std::intptr_t handle_;  // the lock file's descriptor on POSIX, the mutex handle on Windows
 };
 
-// $XDG_RUNTIME_DIR/VKRandom.lock, else /tmp/VKRandom-<uid>.lock.
+// "VKRandom" on Windows; $XDG_RUNTIME_DIR/VKRandom.lock, else /tmp/VKRandom-<uid>.lock on POSIX.
 std::string defaultLockPath();
 
 }  // namespace platform

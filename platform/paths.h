@@ -8,27 +8,38 @@
 
 namespace platform {
 
-// Full path of the running executable (from /proc/self/exe); empty when unknown.
+// Full path of the running executable (UTF-8); empty when unknown.
 std::string executablePath();
 
-// VKRandom.ini beside the executable when that file exists or its folder is writable, otherwise
-// $XDG_CONFIG_HOME/VKRandom/VKRandom.ini (default ~/.config/VKRandom/VKRandom.ini).
+// VKRandom.ini beside the executable. On POSIX only when that file exists or its folder is
+// writable, otherwise $XDG_CONFIG_HOME/VKRandom/VKRandom.ini (default ~/.config/VKRandom/...).
 std::string defaultSettingsPath();
-// The same rule for a given executable path and config home; exposed for tests.
+// The POSIX rule for a given executable path and config home; exposed for tests.
 std::string settingsPathFor(const std::string& exePath, const std::string& configHome);
 
 // Executable's file name without its extension: the caption of every message box.
 std::string applicationName();
 
 // Native path of a catalogue file name (CP932, '\' separators) inside `folder` (UTF-8): the
-// name is converted to UTF-8, '\' becomes '/', and when the exact path is missing each component
-// is matched case-insensitively (unique match only), since cards are FAT. nullopt when the name
-// cannot be converted, is absolute, or holds a ".." component. An empty folder addresses the
-// filesystem root, as an empty program folder addressed the current drive's root.
-std::optional<std::string> resolveProgramPath(const std::string& folder, std::string_view cp932Name);
+// name is converted to UTF-8 and gets the system's separators; on POSIX, when the exact path is
+// missing, each component is matched case-insensitively (unique match only), since cards are FAT.
+// nullopt when the name cannot be converted, is absolute, holds a ".." component (or, on
+// Windows, names a device or a stream). An empty folder addresses the root of the current
+// drive on Windows, the filesystem root on POSIX.
+std::optional<std::string> resolveProgramPath(const std::string& folder,
+                                              std::string_view cp932Name);
 
-// Mount point of the filesystem that holds `path`, with a trailing '/'; empty when unknown.
+// Root of the volume that holds `path`, with its trailing separator: the mount point on POSIX,
+// the drive root ("E:\\") on Windows; empty when unknown.
 std::string mountPointOf(const std::string& path);
+
+// `name` inside `folder`, joined with the system's separator.
+std::string joinPath(const std::string& folder, std::string_view name);
+// The folder of a chosen file, without a trailing separator except at a POSIX root ("/"); a
+// file at a drive root gives "E:". Empty when the path has no separator.
+std::string folderOfChosenFile(const std::string& path);
+// A fixed relative name written with '\' ("ADDON\\TEMP.VX4") in the system's own form.
+std::string nativeRelativePath(std::string_view backslashed);
 
 bool fileExists(const std::string& path);
 

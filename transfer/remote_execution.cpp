@@ -14,8 +14,8 @@
 namespace core {
 namespace {
 
-constexpr std::string_view programCopyName = "ADDON/TEMP.VX4";
-constexpr std::string_view remoteLogPath = "ADDON/REMOTE.LOG";
+constexpr std::string_view programCopyName = "ADDON\\TEMP.VX4";
+constexpr std::string_view remoteLogPath = "ADDON\\REMOTE.LOG";
 constexpr std::size_t cardPathCapacity = 256;
 
 void putWord(RemoteLogRecord& r, std::size_t at, std::uint16_t value) {
@@ -25,9 +25,7 @@ void putWord(RemoteLogRecord& r, std::size_t at, std::uint16_t value) {
 
 // A file of the card's ADDON folder: the remote folder text followed directly by the name.
 std::string onCard(const std::string& remoteDir, std::string_view name) {
-    std::string path = remoteDir;
-    path.append(name);
-    return path;
+    return remoteDir + platform::nativeRelativePath(name);
 }
 
 OpenFileQuestion remoteLogQuestion(std::string initialName) {
@@ -93,13 +91,14 @@ bool CRandomEditor::executeOnCard(const ProgramPath& programPath) {
 
 bool CRandomEditor::sendRemoteLogToCard() {
     const auto record = buildRemoteLogRecord(settings_.playerType, settings_.remoteInterval);
-    return cardClient().uploadFile(std::string("ADDON"), "ADDON\\REMOTE.LOG", record);
+    return cardClient().uploadFile(std::string("ADDON"), remoteLogPath, record);
 }
 
 bool CRandomEditor::executeOverUsb(const ProgramPath& programPath) {
     auto& remoteDir = settings_.remoteDir;
     if (remoteDir.empty() || !platform::fileExists(onCard(remoteDir, remoteLogPath))) {
-        const auto chosen = prompts_.askOpenFile(remoteLogQuestion(std::string(remoteLogPath)));
+        const auto chosen =
+            prompts_.askOpenFile(remoteLogQuestion(platform::nativeRelativePath(remoteLogPath)));
         if (!chosen) return false;
         remoteDir = options_.remoteFolderOf(*chosen);
     }

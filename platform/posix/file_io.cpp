@@ -8,6 +8,8 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <fstream>
+#include <sstream>
 
 namespace platform {
 namespace {
@@ -94,6 +96,15 @@ std::optional<std::vector<std::uint8_t>> readAt(const std::string& path, std::ui
 
 std::optional<std::vector<std::uint8_t>> readPrefix(const std::string& path, std::size_t count) {
     return readAt(path, 0, count);
+}
+
+std::optional<std::string> readWholeFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return std::nullopt;
+    std::ostringstream data;
+    data << in.rdbuf();
+    if (in.bad()) return std::nullopt;
+    return data.str();
 }
 
 bool patchInPlace(const std::string& path, std::uint64_t offset, std::span<const std::uint8_t> data,

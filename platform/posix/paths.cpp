@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "platform/encoding.h"
+#include "platform/path_rules.h"
 
 namespace platform {
 namespace {
@@ -56,26 +57,6 @@ std::string uniqueCaseMatch(const std::string& dir, const std::string& name) {
     }
     ::closedir(handle);
     return count == 1 ? match : std::string();
-}
-
-// Splits a converted name into components; nullopt for absolute names and "..".
-std::optional<std::vector<std::string>> relativeComponents(std::string name) {
-    for (char& c : name)
-        if (c == '\\') c = '/';
-    bool drive = name.size() >= 2 && name[1] == ':' &&
-                 ((name[0] >= 'A' && name[0] <= 'Z') || (name[0] >= 'a' && name[0] <= 'z'));
-    if (name.empty() || name[0] == '/' || drive) return std::nullopt;
-    std::vector<std::string> parts;
-    std::size_t pos = 0;
-    while (pos <= name.size()) {
-        std::size_t slash = std::min(name.find('/', pos), name.size());
-        std::string part = name.substr(pos, slash - pos);
-        if (part == "..") return std::nullopt;
-        if (!part.empty() && part != ".") parts.push_back(part);
-        pos = slash + 1;
-    }
-    if (parts.empty()) return std::nullopt;
-    return parts;
 }
 
 bool isOctalDigit(char c) {
@@ -155,7 +136,7 @@ std::optional<std::string> resolveProgramPath(const std::string& folder,
         return std::nullopt;
     std::optional<std::string> utf8 = cp932ToUtf8(cp932Name);
     if (!utf8) return std::nullopt;
-    std::optional<std::vector<std::string>> parts = relativeComponents(*utf8);
+    std::optional<std::vector<std::string>> parts = detail::relativeComponents(*utf8);
     if (!parts) return std::nullopt;
     std::string base = folder;
     while (!base.empty() && base.back() == '/') base.pop_back();
@@ -191,6 +172,22 @@ std::string mountPointOf(const std::string& path) {
     }
     if (best.empty()) return {};
     return best == "/" ? best : best + "/";
+}
+
+std::string joinPath(const std::string& folder, std::string_view name) {
+    return folder + "/" + std::string(name);
+}
+
+std::string folderOfChosenFile(const std::string& path) {
+    const auto slash = path.rfind('/');
+    // A file at the filesystem root keeps "/" so the folder still addresses it.
+    return slash == std::string::npos ? std::string()
+           : slash == 0               ? std::string("/")
+                                      : path.substr(0, slash);
+}
+
+std::string nativeRelativePath(std::string_view backslashed) {
+    return detail::withSeparator(backslashed, '/');
 }
 
 bool fileExists(const std::string& path) {

@@ -1,0 +1,20 @@
+// Rules on catalogue program names that hold on every system; the system parts of paths.cpp
+// build native paths from what these accept.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace platform::detail {
+
+// The folder levels of a UTF-8 program name with '\' or '/' separators ("." levels dropped).
+// nullopt for names that would leave the program folder: absolute, with a drive, with "..", or
+// naming no file at all.
+std::optional<std::vector<std::string>> relativeComponents(std::string name);
+
+// "ADDON\TEMP.VX4" with the system's separator.
+std::string withSeparator(std::string_view backslashed, char separator);
+
+}  // namespace platform::detail

@@ -1,0 +1,121 @@
+// Native locations on Windows: VKRandom.ini beside the executable, catalogue program paths with
+// '\' separators, and the drive root that holds a chosen REMOTE.LOG.
+#include "platform/paths.h"
+
+#include <algorithm>
+#include <array>
+#include <cwctype>
+
+#include "platform/encoding.h"
+#include "platform/path_rules.h"
+#include "platform/win32/wide.h"
+
+namespace platform {
+namespace {
+
+using win32::fromWide;
+using win32::toWide;
+
+constexpr std::string_view kSettingsName = "VKRandom.ini";
+
+std::wstring modulePath() {
+    std::wstring path(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD n = ::GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+        if (n == 0) return {};
+        if (n < path.size()) return path.substr(0, n);
+        path.resize(path.size() * 2);  // long paths: the name was cut, try a larger buffer
+    }
+}
+
+// The devices Windows reaches under any folder ("A\CON.XML" is the console), and streams
+// ("A.XML:x"): names that would address something other than a program file.
+bool namesDeviceOrStream(const std::string& part) {
+    if (part.find(':') != std::string::npos) return true;
+    std::string stem = part.substr(0, part.find('.'));
+    while (!stem.empty() && stem.back() == ' ') stem.pop_back();
+    for (char& c : stem)
+        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    static constexpr std::array<std::string_view, 6> plain = {"CON", "PRN",    "AUX",
+                                                              "NUL", "CONIN$", "CONOUT$"};
+    if (std::find(plain.begin(), plain.end(), stem) != plain.end()) return true;
+    return stem.size() == 4 && (stem.starts_with("COM") || stem.starts_with("LPT")) &&
+           stem[3] >= '0' && stem[3] <= '9';
+}
+
+// "E:" of the current folder; an empty program folder addresses that drive's root, as "\NAME"
+// always did, never the system drive's.
+std::string currentDrive() {
+    std::wstring full(MAX_PATH, L'\0');
+    const DWORD n =
+        ::GetFullPathNameW(L"\\", static_cast<DWORD>(full.size()), full.data(), nullptr);
+    if (n == 0 || n >= full.size()) return {};
+    full.resize(n);
+    while (!full.empty() && full.back() == L'\\') full.pop_back();  // "E:\" -> "E:", "\\srv\share"
+    return fromWide(full);
+}
+
+}  // namespace
+
+std::string executablePath() {
+    return fromWide(modulePath());
+}
+
+std::string defaultSettingsPath() {
+    return joinPath(folderOfChosenFile(executablePath()), kSettingsName);
+}
+
+std::string applicationName() {
+    std::string exe = executablePath();
+    const auto slash = exe.find_last_of("\\/");
+    std::string name = slash == std::string::npos ? exe : exe.substr(slash + 1);
+    const auto dot = name.rfind('.');
+    if (dot != std::string::npos && dot > 0) name.resize(dot);
+    return name.empty() ? "vkrandom" : name;
+}
+
+std::optional<std::string> resolveProgramPath(const std::string& folder,
+                                              std::string_view cp932Name) {
+    // The system cuts a path at a NUL byte, so a name holding one would address another file.
+    if (cp932Name.find('\0') != std::string_view::npos || folder.find('\0') != std::string::npos)
+        return std::nullopt;
+    std::optional<std::string> utf8 = cp932ToUtf8(cp932Name);
+    if (!utf8) return std::nullopt;
+    std::optional<std::vector<std::string>> parts = detail::relativeComponents(*utf8);
+    if (!parts || std::any_of(parts->begin(), parts->end(), namesDeviceOrStream))
+        return std::nullopt;
+    std::string path = folder.empty() ? currentDrive() : folder;
+    if (folder.empty() && path.empty()) return std::nullopt;
+    while (!path.empty() && (path.back() == '\\' || path.back() == '/')) path.pop_back();
+    for (const std::string& part : *parts) path += "\\" + part;
+    return path;
+}
+
+std::string mountPointOf(const std::string& path) {
+    std::wstring root(MAX_PATH + 1, L'\0');
+    if (!::GetVolumePathNameW(toWide(path).c_str(), root.data(), static_cast<DWORD>(root.size())))
+        return {};
+    root.resize(std::wcslen(root.c_str()));
+    if (!root.empty() && root.back() != L'\\') root += L'\\';
+    return fromWide(root);
+}
+
+std::string joinPath(const std::string& folder, std::string_view name) {
+    if (folder.empty()) return std::string(name);
+    return folder + (folder.back() == '\\' || folder.back() == '/' ? "" : "\\") + std::string(name);
+}
+
+std::string folderOfChosenFile(const std::string& path) {
+    const auto slash = path.find_last_of("\\/");
+    return slash == std::string::npos ? std::string() : path.substr(0, slash);
+}
+
+std::string nativeRelativePath(std::string_view backslashed) {
+    return detail::withSeparator(backslashed, '\\');
+}
+
+bool fileExists(const std::string& path) {
+    return ::GetFileAttributesW(toWide(path).c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+}  // namespace platform
