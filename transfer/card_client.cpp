@@ -10,6 +10,7 @@
 
 #include "core/messages.h"
 #include "core/prompts.h"
+#include "platform/clock.h"
 #include "platform/encoding.h"
 
 namespace transfer {
@@ -32,17 +33,10 @@ std::optional<std::pair<HttpFailure, std::string>> lengthFault(const HttpReply& 
         return std::pair{HttpFailure::badReply, "conflicting Content-Length headers in the reply"};
     if (reply.stoppedFull || !reply.contentLength || reply.received == *reply.contentLength)
         return std::nullopt;
-    return std::pair{reply.received < *reply.contentLength ? HttpFailure::cutShort
-                                                           : HttpFailure::badReply,
-                     "reply body of " + std::to_string(reply.received) + " bytes, declared " +
-                         std::to_string(*reply.contentLength)};
-}
-
-std::tm localNow() {
-    const std::time_t now = std::time(nullptr);
-    std::tm t{};
-    localtime_r(&now, &t);
-    return t;
+    return std::pair{
+        reply.received < *reply.contentLength ? HttpFailure::cutShort : HttpFailure::badReply,
+        "reply body of " + std::to_string(reply.received) + " bytes, declared " +
+            std::to_string(*reply.contentLength)};
 }
 
 }  // namespace
@@ -133,7 +127,7 @@ bool CardClient::uploadFile(const std::optional<std::string>& directory, std::st
         core::showMessage(prompts_, core::msgCardUploadFailed);
         return false;
     }
-    const std::tm now = clock_ ? clock_() : localNow();
+    const std::tm now = clock_ ? clock_() : platform::localNow();
     // The card applies this command's directory and time to the POST that follows it.
     const std::string reply = sendCommand(uploadUrl() + commandQuery(directory, now));
     if (!equalsIgnoringCase(reply, successReply)) {

@@ -62,9 +62,7 @@ struct Exchange {
     Clock::time_point windowStart = lastMove;
     std::uint64_t windowMoved = 0;
 
-    bool full() const {
-        return !request.discardBody && reply.kept == request.destination.size();
-    }
+    bool full() const { return !request.discardBody && reply.kept == request.destination.size(); }
 };
 
 std::size_t onHeader(char* data, std::size_t size, std::size_t count, void* user) {
@@ -199,7 +197,7 @@ HttpFailure failureOf(CURLcode code) {
 
 // One easy handle. The first failing setopt is kept and perform() then does nothing.
 class Easy {
-public:
+  public:
     Easy() {
         static std::once_flag globalInit;
         std::call_once(globalInit, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
@@ -245,7 +243,7 @@ public:
         return error_[0] != '\0' ? std::string(error_.data()) : curl_easy_strerror(code_);
     }
 
-private:
+  private:
     std::array<char, CURL_ERROR_SIZE> error_{};
     std::unique_ptr<curl_slist, SlistCleanup> headers_;
     std::unique_ptr<CURL, EasyCleanup> handle_;
@@ -280,17 +278,22 @@ HttpReply performHttp(const HttpRequest& request) {
     if (!request.discardBody)
         easy.set(CURLOPT_BUFFERSIZE,
                  std::clamp<long>(static_cast<long>(request.destination.size()), 1024, 16384));
-    std::vector<std::string> headers = request.headers;
+    // Only the lines asked for, in the order WinInet sends them, so both systems' requests are
+    // the same bytes: no Accept, no Expect; a POST's length before its agent.
+    std::vector<std::string> headers = {"Accept:"};
     if (request.method == HttpRequest::Method::post) {
-        if (request.http10) easy.set(CURLOPT_HTTP_VERSION, static_cast<long>(CURL_HTTP_VERSION_1_0));
+        if (request.http10)
+            easy.set(CURLOPT_HTTP_VERSION, static_cast<long>(CURL_HTTP_VERSION_1_0));
         easy.set(CURLOPT_POST, 1L);
         easy.set(CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(request.body.size()));
         easy.set(CURLOPT_POSTFIELDS, request.body.data());
-        // Only the lines asked for: no Accept, no Expect.
-        headers.insert(headers.end(), {"Accept:", "Expect:"});
+        headers.insert(headers.end(),
+                       {"Expect:", "Content-Length: " + std::to_string(request.body.size()),
+                        "User-Agent: VKRandom"});
     } else {
         easy.set(CURLOPT_HTTPGET, 1L);
     }
+    headers.insert(headers.end(), request.headers.begin(), request.headers.end());
     easy.setHeaders(headers);
 
     const CURLcode code = easy.perform();

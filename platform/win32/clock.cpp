@@ -1,0 +1,12 @@
+#include "platform/clock.h"
+
+namespace platform {
+
+std::tm localNow() {
+    const std::time_t now = std::time(nullptr);
+    std::tm t{};
+    localtime_s(&t, &now);
+    return t;
+}
+
+}  // namespace platform

@@ -1,0 +1,324 @@
+// The HTTP transport on WinInet. WinInet blocks without a bound on a card that drips bytes, so
+// the exchange runs on a worker thread while the calling thread keeps the time limits (and calls
+// the progress hook); closing the session handle makes every blocked WinInet call return.
+#include <windows.h>
+#include <wininet.h>
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
+#include <thread>
+
+#include "transfer/http_transport.h"
+
+namespace transfer {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+std::wstring widen(std::string_view text) {
+    if (text.empty()) return {};
+    const int n =
+        ::MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+    std::wstring wide(static_cast<std::size_t>(std::max(n, 0)), L'\0');
+    ::MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), wide.data(), n);
+    return wide;
+}
+
+struct InternetHandle {
+    explicit InternetHandle(HINTERNET h = nullptr) : handle(h) {}
+    ~InternetHandle() {
+        if (handle) ::InternetCloseHandle(handle);
+    }
+    InternetHandle(const InternetHandle&) = delete;
+    InternetHandle& operator=(const InternetHandle&) = delete;
+    HINTERNET handle;
+};
+
+struct Target {
+    std::string host;
+    INTERNET_PORT port = INTERNET_DEFAULT_HTTP_PORT;
+    std::string object = "/";
+};
+
+// "http://host[:port]/object": the object is kept byte for byte, as the card protocol built it.
+std::optional<Target> splitUrl(std::string_view url) {
+    constexpr std::string_view scheme = "http://";
+    if (!url.starts_with(scheme)) return std::nullopt;
+    url.remove_prefix(scheme.size());
+    Target target;
+    const auto slash = url.find('/');
+    std::string_view authority = url.substr(0, slash);
+    if (slash != std::string_view::npos) target.object = std::string(url.substr(slash));
+    if (const auto colon = authority.rfind(':'); colon != std::string_view::npos) {
+        const std::string_view digits = authority.substr(colon + 1);
+        unsigned port = 0;
+        if (digits.empty() || digits.size() > 5 ||
+            digits.find_first_not_of("0123456789") != std::string_view::npos)
+            return std::nullopt;
+        for (const char c : digits) port = port * 10 + static_cast<unsigned>(c - '0');
+        if (port == 0 || port > 65535) return std::nullopt;
+        target.port = static_cast<INTERNET_PORT>(port);
+        authority = authority.substr(0, colon);
+    }
+    if (authority.empty()) return std::nullopt;
+    target.host = std::string(authority);
+    return target;
+}
+
+HttpFailure failureOf(DWORD error) {
+    switch (error) {
+        case ERROR_INTERNET_NAME_NOT_RESOLVED:
+            return HttpFailure::resolve;
+        case ERROR_INTERNET_CANNOT_CONNECT:
+            return HttpFailure::connect;
+        case ERROR_INTERNET_TIMEOUT:
+            return HttpFailure::timeout;
+        case ERROR_INTERNET_CONNECTION_ABORTED:
+        case ERROR_INTERNET_CONNECTION_RESET:
+            return HttpFailure::cutShort;
+        case ERROR_HTTP_INVALID_SERVER_RESPONSE:
+        case ERROR_HTTP_HEADER_NOT_FOUND:
+            return HttpFailure::badReply;
+        case ERROR_NOT_ENOUGH_MEMORY:
+        case ERROR_OUTOFMEMORY:
+            return HttpFailure::outOfMemory;
+        default:
+            return HttpFailure::other;
+    }
+}
+
+// WinInet's own words for its error, else the system's.
+std::string errorText(DWORD error) {
+    wchar_t* text = nullptr;
+    const DWORD flags = FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_IGNORE_INSERTS |
+                        FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_FROM_HMODULE;
+    const DWORD n = ::FormatMessageW(flags, ::GetModuleHandleW(L"wininet.dll"), error, 0,
+                                     reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+    std::string out = "WinInet error " + std::to_string(error);
+    if (n > 0 && text) {
+        const int size = ::WideCharToMultiByte(CP_UTF8, 0, text, static_cast<int>(n), nullptr, 0,
+                                               nullptr, nullptr);
+        std::string words(static_cast<std::size_t>(std::max(size, 0)), '\0');
+        ::WideCharToMultiByte(CP_UTF8, 0, text, static_cast<int>(n), words.data(), size, nullptr,
+                              nullptr);
+        out += ": " + words;
+    }
+    if (text) ::LocalFree(text);
+    return out;
+}
+
+bool startsWithIgnoringCase(std::string_view text, std::string_view prefix) {
+    if (text.size() < prefix.size()) return false;
+    for (std::size_t i = 0; i < prefix.size(); ++i) {
+        auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; };
+        if (lower(text[i]) != lower(prefix[i])) return false;
+    }
+    return true;
+}
+
+// What the reply's headers declare about its body, from WinInet's copy of the raw headers.
+void readDeclarations(HINTERNET request, HttpReply& reply) {
+    DWORD status = 0, size = sizeof status;
+    if (::HttpQueryInfoW(request, HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status, &size,
+                         nullptr))
+        reply.status = static_cast<int>(status);
+    std::wstring raw(4096, L'\0');
+    size = static_cast<DWORD>(raw.size() * sizeof(wchar_t));
+    if (!::HttpQueryInfoW(request, HTTP_QUERY_RAW_HEADERS_CRLF, raw.data(), &size, nullptr)) {
+        if (::GetLastError() != ERROR_INSUFFICIENT_BUFFER) return;
+        raw.resize(size / sizeof(wchar_t) + 1);
+        if (!::HttpQueryInfoW(request, HTTP_QUERY_RAW_HEADERS_CRLF, raw.data(), &size, nullptr))
+            return;
+    }
+    raw.resize(size / sizeof(wchar_t));
+    std::string headers(raw.begin(), raw.end());  // header names and numbers are ASCII
+    std::size_t pos = 0;
+    while (pos < headers.size()) {
+        const auto end = std::min(headers.find("\r\n", pos), headers.size());
+        const std::string_view line(headers.data() + pos, end - pos);
+        pos = end + 2;
+        if (startsWithIgnoringCase(line, "content-length:")) {
+            std::string_view value = line.substr(15);
+            value.remove_prefix(std::min(value.find_first_not_of(" \t"), value.size()));
+            while (!value.empty() && (value.back() == ' ' || value.back() == '\t'))
+                value.remove_suffix(1);
+            std::uint64_t n = 0;
+            const bool number = !value.empty() && value.size() <= 19 &&
+                                value.find_first_not_of("0123456789") == std::string_view::npos;
+            for (const char c : value) n = n * 10 + static_cast<std::uint64_t>(c - '0');
+            if (!number || (reply.contentLength && *reply.contentLength != n))
+                reply.conflictingLengths = true;
+            if (number) reply.contentLength = n;
+        } else if (startsWithIgnoringCase(line, "transfer-encoding:")) {
+            reply.chunked = line.find("chunked") != std::string_view::npos;
+        }
+    }
+}
+
+// One exchange, shared between the worker that performs it and the caller that watches it.
+struct Exchange {
+    explicit Exchange(const HttpRequest& r) : request(r) {}
+    const HttpRequest& request;
+    HttpReply reply;
+    std::atomic<std::uint64_t> moved{0};  // bytes sent and received so far
+    std::atomic<bool> sent{false};        // the request is out; the reply is awaited
+    std::atomic<bool> abandoned{false};   // the caller gave up and closed the session
+    std::mutex mutex;
+    std::condition_variable done;
+    bool finished = false;
+    HINTERNET session = nullptr;
+};
+
+void fail(HttpReply& reply, DWORD error) {
+    reply.failure = failureOf(error);
+    reply.detail = errorText(error);
+}
+
+void perform(Exchange& x, HINTERNET session) {
+    const HttpRequest& request = x.request;
+    HttpReply& reply = x.reply;
+    const auto target = splitUrl(request.url);
+    if (!target) {
+        reply.failure = HttpFailure::other;
+        reply.detail = "not an http URL: " + request.url;
+        return;
+    }
+    InternetHandle connection(::InternetConnectW(session, widen(target->host).c_str(), target->port,
+                                                 nullptr, nullptr, INTERNET_SERVICE_HTTP, 0, 0));
+    if (!connection.handle) return fail(reply, ::GetLastError());
+    const bool post = request.method == HttpRequest::Method::post;
+    // No cookies, redirects or dialogs; a download is never served from or kept in a cache
+    // (a POST never is). Only the header lines asked for go out.
+    const DWORD flags = INTERNET_FLAG_NO_COOKIES | INTERNET_FLAG_NO_AUTO_REDIRECT |
+                        INTERNET_FLAG_NO_UI |
+                        (post ? 0 : INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE);
+    InternetHandle handle(::HttpOpenRequestW(
+        connection.handle, post ? L"POST" : L"GET", widen(target->object).c_str(),
+        request.http10 ? L"HTTP/1.0" : L"HTTP/1.1", nullptr, nullptr, flags, 0));
+    if (!handle.handle) return fail(reply, ::GetLastError());
+    std::string headers;
+    for (const auto& line : request.headers) headers += line + "\r\n";
+    const std::wstring wideHeaders = widen(headers);
+    const bool ok =
+        ::HttpSendRequestW(handle.handle, wideHeaders.empty() ? nullptr : wideHeaders.c_str(),
+                           static_cast<DWORD>(wideHeaders.size()),
+                           post ? const_cast<std::uint8_t*>(request.body.data()) : nullptr,
+                           post ? static_cast<DWORD>(request.body.size()) : 0);
+    if (!ok) return fail(reply, ::GetLastError());
+    x.sent = true;
+    x.moved += request.body.size();
+    readDeclarations(handle.handle, reply);
+
+    std::uint8_t scratch[4096];
+    for (;;) {
+        const bool keep = !request.discardBody;
+        const std::size_t room = keep ? request.destination.size() - reply.kept : sizeof scratch;
+        if (keep && room == 0) {
+            reply.stoppedFull = reply.kept > 0;
+            return;
+        }
+        std::uint8_t* into = keep ? request.destination.data() + reply.kept : scratch;
+        DWORD n = 0;
+        if (!::InternetReadFile(handle.handle, into,
+                                static_cast<DWORD>(std::min<std::size_t>(room, 1 << 20)), &n))
+            return fail(reply, ::GetLastError());
+        if (n == 0) break;
+        reply.received += n;
+        if (keep) reply.kept += n;
+        x.moved += n;
+    }
+    reply.chunkedComplete = reply.chunked;
+}
+
+}  // namespace
+
+HttpReply performHttp(const HttpRequest& request) {
+    // Direct, as on Linux: the card is on the local Wi-Fi, a proxy would only hide it.
+    HINTERNET session =
+        ::InternetOpenW(L"VKRandom", INTERNET_OPEN_TYPE_DIRECT, nullptr, nullptr, 0);
+    if (!session) {
+        HttpReply reply;
+        fail(reply, ::GetLastError());
+        return reply;
+    }
+    const auto& limits = request.limits;
+    DWORD connectMs = static_cast<DWORD>(limits.connectSeconds * 1000);
+    DWORD stallMs = static_cast<DWORD>(limits.stallSeconds * 1000);
+    ::InternetSetOptionW(session, INTERNET_OPTION_CONNECT_TIMEOUT, &connectMs, sizeof connectMs);
+    ::InternetSetOptionW(session, INTERNET_OPTION_SEND_TIMEOUT, &stallMs, sizeof stallMs);
+    ::InternetSetOptionW(session, INTERNET_OPTION_RECEIVE_TIMEOUT, &stallMs, sizeof stallMs);
+
+    auto x = std::make_shared<Exchange>(request);
+    std::thread worker([x, session] {
+        perform(*x, session);
+        std::lock_guard lock(x->mutex);
+        x->finished = true;
+        x->done.notify_all();
+    });
+
+    // The limits, watched from here: connecting has its own; stall and floor count from the
+    // moment the request went out.
+    const auto started = Clock::now();
+    auto lastMove = started, windowStart = started;
+    std::uint64_t lastMoved = 0, windowMoved = 0;
+    HttpFailure stopFor = HttpFailure::none;
+    std::string stopDetail;
+    const auto seconds = [](Clock::duration d) {
+        return std::chrono::duration_cast<std::chrono::seconds>(d).count();
+    };
+    std::unique_lock lock(x->mutex);
+    while (!x->done.wait_for(lock, std::chrono::milliseconds(100), [&] { return x->finished; })) {
+        const auto now = Clock::now();
+        const std::uint64_t moved = x->moved;
+        if (request.progress) {
+            lock.unlock();
+            const bool post = request.method == HttpRequest::Method::post;
+            request.progress(moved, post ? request.body.size() : request.destination.size());
+            lock.lock();
+        }
+        if (moved != lastMoved) {
+            lastMoved = moved;
+            lastMove = now;
+        }
+        if (!x->sent) {
+            // Connecting, sending and waiting for the reply's headers are one WinInet call.
+            if (seconds(now - started) >= limits.connectSeconds + limits.stallSeconds) {
+                stopFor = HttpFailure::noReply;
+                stopDetail = "no reply within " +
+                             std::to_string(limits.connectSeconds + limits.stallSeconds) + " s";
+            }
+            windowStart = now;
+            windowMoved = moved;
+        } else if (seconds(now - lastMove) >= limits.stallSeconds) {
+            stopFor = HttpFailure::noReply;
+            stopDetail = "no data for " + std::to_string(limits.stallSeconds) + " s";
+        } else if (seconds(now - windowStart) >= limits.floorSeconds) {
+            const auto floor = static_cast<std::uint64_t>(limits.floorBytesPerSecond) *
+                               static_cast<std::uint64_t>(limits.floorSeconds);
+            if (moved - windowMoved < floor) {
+                stopFor = HttpFailure::tooSlow;
+                stopDetail = std::to_string(moved - windowMoved) + " bytes in " +
+                             std::to_string(limits.floorSeconds) + " s";
+            }
+            windowStart = now;
+            windowMoved = moved;
+        }
+        if (stopFor != HttpFailure::none) break;
+    }
+    lock.unlock();
+    // Closing the session ends any WinInet call the worker is blocked in.
+    ::InternetCloseHandle(session);
+    worker.join();
+    HttpReply reply = std::move(x->reply);
+    if (stopFor != HttpFailure::none) {
+        reply.failure = stopFor;
+        reply.detail = stopDetail;
+        reply.stoppedFull = false;
+    }
+    return reply;
+}
+
+}  // namespace transfer
