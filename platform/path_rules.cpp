@@ -24,6 +24,12 @@ std::optional<std::vector<std::string>> relativeComponents(std::string name) {
     return parts;
 }
 
+std::string folderBefore(const std::string& path, std::string_view separators) {
+    const auto slash = path.find_last_of(separators);
+    if (slash == std::string::npos) return {};
+    return path.substr(0, slash == 0 ? 1 : slash);
+}
+
 std::string withSeparator(std::string_view backslashed, char separator) {
     std::string path(backslashed);
     std::replace(path.begin(), path.end(), '\\', separator);

@@ -14,6 +14,11 @@ namespace platform::detail {
 // naming no file at all.
 std::optional<std::vector<std::string>> relativeComponents(std::string name);
 
+// The folder of a chosen file: everything before its last separator (any of `separators`),
+// except that a file at the root keeps that separator, so the folder is never empty for it
+// (an empty program folder means that none was chosen).
+std::string folderBefore(const std::string& path, std::string_view separators);
+
 // "ADDON\TEMP.VX4" with the system's separator.
 std::string withSeparator(std::string_view backslashed, char separator);
 

@@ -35,8 +35,8 @@ std::string mountPointOf(const std::string& path);
 
 // `name` inside `folder`, joined with the system's separator.
 std::string joinPath(const std::string& folder, std::string_view name);
-// The folder of a chosen file, without a trailing separator except at a POSIX root ("/"); a
-// file at a drive root gives "E:". Empty when the path has no separator.
+// The folder of a chosen file, without a trailing separator except at a root ("/"); a file at
+// a drive root gives "E:". Empty when the path has no separator.
 std::string folderOfChosenFile(const std::string& path);
 // A fixed relative name written with '\' ("ADDON\\TEMP.VX4") in the system's own form.
 std::string nativeRelativePath(std::string_view backslashed);

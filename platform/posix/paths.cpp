@@ -179,11 +179,7 @@ std::string joinPath(const std::string& folder, std::string_view name) {
 }
 
 std::string folderOfChosenFile(const std::string& path) {
-    const auto slash = path.rfind('/');
-    // A file at the filesystem root keeps "/" so the folder still addresses it.
-    return slash == std::string::npos ? std::string()
-           : slash == 0               ? std::string("/")
-                                      : path.substr(0, slash);
+    return detail::folderBefore(path, "/");
 }
 
 std::string nativeRelativePath(std::string_view backslashed) {

@@ -106,8 +106,7 @@ std::string joinPath(const std::string& folder, std::string_view name) {
 }
 
 std::string folderOfChosenFile(const std::string& path) {
-    const auto slash = path.find_last_of("\\/");
-    return slash == std::string::npos ? std::string() : path.substr(0, slash);
+    return detail::folderBefore(path, "\\/");
 }
 
 std::string nativeRelativePath(std::string_view backslashed) {

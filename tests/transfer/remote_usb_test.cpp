@@ -5,6 +5,7 @@
 #include "core/file_error.h"
 #include "core/random_editor.h"
 #include "platform/ini_file.h"
+#include "platform/paths.h"
 #include "support/cases.h"
 #include "support/session_fixture.h"
 
@@ -14,8 +15,8 @@ using namespace testing_support;
 
 TEST(RemoteLogRecord, GoldenBytesAndWhatPlayerAndIntervalChange) {
     const auto r = core::buildRemoteLogRecord(0, 1000);
-    EXPECT_EQ(std::string(r.begin(), r.end()), readFile(std::string(VKRANDOM_SOURCE_DIR) +
-                                                        "/tests/data/remote_log_record.bin"));
+    EXPECT_EQ(std::string(r.begin(), r.end()),
+              readFile(std::string(VKRANDOM_SOURCE_DIR) + "/tests/data/remote_log_record.bin"));
     const int firstByte[] = {0xFE, 0xFF, 0xFF, 0xFE, 0xFF};
     for (int player = 0; player <= 4; ++player)
         EXPECT_EQ(core::buildRemoteLogRecord(player, 1000)[0], firstByte[player]) << player;
@@ -64,7 +65,7 @@ TEST_F(UsbExecution, FirstRunFindsTheCardLaterRunsGoStraightThere) {
     prompts.answers.push_back(card() + "work/ADDON/REMOTE.LOG");  // below the card
     EXPECT_TRUE(editor->executeSelected());
     ASSERT_EQ(prompts.questions.size(), 1u);
-    EXPECT_EQ(prompts.questions[0].initialName, "ADDON/REMOTE.LOG");
+    EXPECT_EQ(prompts.questions[0].initialName, platform::nativeRelativePath("ADDON\\REMOTE.LOG"));
     EXPECT_EQ(onCard("TEMP.VX4"), "program A");
     EXPECT_EQ(onCard("REMOTE.LOG"), record());
     EXPECT_EQ(savedRemoteDir(), card());
@@ -77,7 +78,7 @@ TEST_F(UsbExecution, FirstRunFindsTheCardLaterRunsGoStraightThere) {
     std::filesystem::remove(card() + "ADDON/REMOTE.LOG");
     EXPECT_FALSE(editor->executeSelected());
     ASSERT_EQ(prompts.questions.size(), 1u);
-    EXPECT_EQ(prompts.questions[0].initialName, "ADDON/REMOTE.LOG");
+    EXPECT_EQ(prompts.questions[0].initialName, platform::nativeRelativePath("ADDON\\REMOTE.LOG"));
 }
 
 TEST_F(UsbExecution, SecondQuestionWhenNoRecordFileIsAtTheCard) {
