@@ -1,11 +1,12 @@
 #!/usr/bin/env bash
 # vkrandom-cli.exe under Wine and the Linux vkrandom-cli, given the same commands on copies of the
 # demo robot: in a folder with a Japanese name (the settings file in CP932, as Windows writes it)
-# over USB, and on the card emulator. Output, program files, TEMP.VX4, REMOTE.LOG and the card's
+# over USB, and on the card emulator. Output and exit status, program files, TEMP.VX4, REMOTE.LOG and the card's
 # request logs must be the same bytes (the emulator's port and the clock's FTIME aside).
 # Usage: same_as_linux.sh LINUX_BIN_DIR WINDOWS_CLI SOURCE_DIR   (WINEPREFIX set)
 set -euo pipefail
 bin=$1 exe=$2 source=$3
+: "${WINEPREFIX:?the Wine prefix of the build tree, never the home folder}"
 work=$(mktemp -d)
 pids=()
 trap 'kill "${pids[@]}" 2>/dev/null; rm -rf "$work"' EXIT
@@ -18,6 +19,11 @@ cli() {  # system settings-file command...
   else
     (cd "$source/demo" && wine "$exe" --settings "$(winepath -w "$ini")" "$@")
   fi
+}
+run() {  # the same, its exit status recorded with its output
+  local status=0
+  cli "$@" || status=$?
+  echo "exit $status"
 }
 native() {  # system path: the path as that system's settings file holds it
   if [ "$1" = linux ]; then printf %s "$2"; else winepath -w "$2" | iconv -f UTF-8 -t CP932; fi
@@ -33,11 +39,11 @@ for system in linux windows; do
   printf '[DATA]\r\nPATH=%s\r\n[REMOTE]\r\nCONNECT_TYPE=1\r\nREMOTE_DIR=%s%s\r\n' \
     "$(native $system "$d/ロボット")" "$(native $system "$d/usb")" "$sep" >"$d/usb.ini"
   {
-    cli $system "$d/usb.ini" list
-    cli $system "$d/usb.ini" show あいさつ
-    cli $system "$d/usb.ini" set あいさつ 2
-    cli $system "$d/usb.ini" set 歩き方 random
-    cli $system "$d/usb.ini" exec あいさつ
+    run $system "$d/usb.ini" list
+    run $system "$d/usb.ini" show あいさつ
+    run $system "$d/usb.ini" set あいさつ 2
+    run $system "$d/usb.ini" set 歩き方 random
+    run $system "$d/usb.ini" exec あいさつ
   } >"$d/usb.out" 2>/dev/null
 
   "$bin/vkrandom-card-emulator" --root "$d/card" --port 0 --port-file "$work/port" \
@@ -47,9 +53,9 @@ for system in linux windows; do
   printf '[REMOTE]\r\nCONNECT_TYPE=2\r\nCARD_HOST=127.0.0.1:%s\r\n' "$(cat "$work/port")" >"$d/card.ini"
   rm "$work/port"
   {
-    cli $system "$d/card.ini" show あいさつ
-    cli $system "$d/card.ini" set あいさつ 3
-    cli $system "$d/card.ini" exec 首振り
+    run $system "$d/card.ini" show あいさつ
+    run $system "$d/card.ini" set あいさつ 3
+    run $system "$d/card.ini" exec 首振り
   } >"$d/card.out" 2>/dev/null
   sed -e 's/^Host: 127\.0\.0\.1:[0-9]*\r$/Host: CARD\r/' -e 's/FTIME=0x[0-9A-F]\{8\}/FTIME=0xTIME/' \
     "$work/$system.log" >"$d/requests.log"
