@@ -3,6 +3,8 @@
 
 #include <algorithm>
 
+#include "platform/encoding.h"
+
 namespace platform::detail {
 
 std::optional<std::vector<std::string>> relativeComponents(std::string name) {
@@ -22,6 +24,15 @@ std::optional<std::vector<std::string>> relativeComponents(std::string name) {
     }
     if (parts.empty()) return std::nullopt;
     return parts;
+}
+
+std::optional<std::vector<std::string>> programNameComponents(const std::string& folder,
+                                                              std::string_view cp932Name) {
+    if (cp932Name.find('\0') != std::string_view::npos || folder.find('\0') != std::string::npos)
+        return std::nullopt;
+    std::optional<std::string> utf8 = cp932ToUtf8(cp932Name);
+    if (!utf8) return std::nullopt;
+    return relativeComponents(*utf8);
 }
 
 std::string folderBefore(const std::string& path, std::string_view separators) {

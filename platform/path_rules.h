@@ -14,6 +14,11 @@ namespace platform::detail {
 // naming no file at all.
 std::optional<std::vector<std::string>> relativeComponents(std::string name);
 
+// The same for a catalogue name in CP932 inside `folder`; also nullopt when either holds a NUL
+// (the system would cut the path there and address another file) or the name is not CP932.
+std::optional<std::vector<std::string>> programNameComponents(const std::string& folder,
+                                                              std::string_view cp932Name);
+
 // The folder of a chosen file: everything before its last separator (any of `separators`),
 // except that a file at the root keeps that separator, so the folder is never empty for it
 // (an empty program folder means that none was chosen).

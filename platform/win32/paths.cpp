@@ -76,12 +76,8 @@ std::string applicationName() {
 
 std::optional<std::string> resolveProgramPath(const std::string& folder,
                                               std::string_view cp932Name) {
-    // The system cuts a path at a NUL byte, so a name holding one would address another file.
-    if (cp932Name.find('\0') != std::string_view::npos || folder.find('\0') != std::string::npos)
-        return std::nullopt;
-    std::optional<std::string> utf8 = cp932ToUtf8(cp932Name);
-    if (!utf8) return std::nullopt;
-    std::optional<std::vector<std::string>> parts = detail::relativeComponents(*utf8);
+    std::optional<std::vector<std::string>> parts =
+        detail::programNameComponents(folder, cp932Name);
     if (!parts || std::any_of(parts->begin(), parts->end(), namesDeviceOrStream))
         return std::nullopt;
     std::string path = folder.empty() ? currentDrive() : folder;
