@@ -23,28 +23,6 @@ struct SlistCleanup {
     void operator()(curl_slist* list) const { curl_slist_free_all(list); }
 };
 
-bool startsWithIgnoringCase(std::string_view text, std::string_view prefix) {
-    if (text.size() < prefix.size()) return false;
-    for (std::size_t i = 0; i < prefix.size(); ++i) {
-        auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; };
-        if (lower(text[i]) != lower(prefix[i])) return false;
-    }
-    return true;
-}
-
-// A Content-Length value: decimal digits between optional blanks, nothing else.
-std::optional<std::uint64_t> lengthValue(std::string_view value) {
-    const auto first = value.find_first_not_of(" \t");
-    const auto last = value.find_last_not_of(" \t\r\n");
-    if (first == std::string_view::npos || last < first) return std::nullopt;
-    value = value.substr(first, last - first + 1);
-    if (value.size() > 19 || value.find_first_not_of("0123456789") != std::string_view::npos)
-        return std::nullopt;
-    std::uint64_t n = 0;
-    for (const char c : value) n = n * 10 + static_cast<std::uint64_t>(c - '0');
-    return n;
-}
-
 // Everything the callbacks share during one exchange.
 struct Exchange {
     Exchange(const HttpRequest& r, HttpReply& into) : request(r), reply(into) {}
@@ -75,7 +53,7 @@ std::size_t onHeader(char* data, std::size_t size, std::size_t count, void* user
         reply.conflictingLengths = reply.chunked = false;
         x.serverCloses = false;
     } else if (startsWithIgnoringCase(line, "content-length:")) {
-        const auto value = lengthValue(line.substr(15));
+        const auto value = contentLengthValue(line.substr(15));
         if (!value || (reply.contentLength && *reply.contentLength != *value))
             reply.conflictingLengths = true;
         if (value) reply.contentLength = value;

@@ -33,8 +33,8 @@ struct HttpRequest {
 
     std::string url;  // "http://host[:port]/path?query", sent as given (no escaping added)
     Method method = Method::get;
-    bool http10 = false;               // send the request line as HTTP/1.0
-    std::vector<std::string> headers;  // extra lines "Name: value", no line end
+    bool http10 = false;                 // send the request line as HTTP/1.0
+    std::vector<std::string> headers;    // extra lines "Name: value", no line end
     std::span<const std::uint8_t> body;  // POST only; its size is sent as Content-Length
     // The reply body goes here; the transfer ends as soon as it is full (the rest of the body
     // is never read). An empty destination with `discardBody` reads the body and keeps nothing.
@@ -48,13 +48,13 @@ struct HttpRequest {
 
 enum class HttpFailure {
     none,
-    resolve,      // the host name was not found
-    connect,      // refused, or no route to the host
-    timeout,      // the connection did not open in time
-    noReply,      // nothing arrived for the stall limit, or closed without a reply
-    tooSlow,      // below the floor
-    cutShort,     // the connection broke during the exchange
-    badReply,     // not a valid HTTP reply
+    resolve,   // the host name was not found
+    connect,   // refused, or no route to the host
+    timeout,   // the connection did not open in time
+    noReply,   // nothing arrived for the stall limit, or closed without a reply
+    tooSlow,   // below the floor
+    cutShort,  // the connection broke during the exchange
+    badReply,  // not a valid HTTP reply
     outOfMemory,
     other,
 };
@@ -73,6 +73,11 @@ struct HttpReply {
     HttpFailure failure = HttpFailure::none;
     std::string detail;  // the transport's own words for the failure (English, technical)
 };
+
+// For the transports' reading of reply headers: whether `line` starts with `prefix` in any
+// letter case ("content-length:"), and a Content-Length value (decimal digits between blanks).
+bool startsWithIgnoringCase(std::string_view line, std::string_view prefix);
+std::optional<std::uint64_t> contentLengthValue(std::string_view value);
 
 // Performs the exchange. Never throws; every problem is a failure kind in the reply.
 HttpReply performHttp(const HttpRequest& request);

@@ -110,15 +110,6 @@ std::string errorText(DWORD error) {
     return out;
 }
 
-bool startsWithIgnoringCase(std::string_view text, std::string_view prefix) {
-    if (text.size() < prefix.size()) return false;
-    for (std::size_t i = 0; i < prefix.size(); ++i) {
-        auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; };
-        if (lower(text[i]) != lower(prefix[i])) return false;
-    }
-    return true;
-}
-
 // What the reply's headers declare about its body, from WinInet's copy of the raw headers.
 void readDeclarations(HINTERNET request, HttpReply& reply) {
     DWORD status = 0, size = sizeof status;
@@ -141,17 +132,10 @@ void readDeclarations(HINTERNET request, HttpReply& reply) {
         const std::string_view line(headers.data() + pos, end - pos);
         pos = end + 2;
         if (startsWithIgnoringCase(line, "content-length:")) {
-            std::string_view value = line.substr(15);
-            value.remove_prefix(std::min(value.find_first_not_of(" \t"), value.size()));
-            while (!value.empty() && (value.back() == ' ' || value.back() == '\t'))
-                value.remove_suffix(1);
-            std::uint64_t n = 0;
-            const bool number = !value.empty() && value.size() <= 19 &&
-                                value.find_first_not_of("0123456789") == std::string_view::npos;
-            for (const char c : value) n = n * 10 + static_cast<std::uint64_t>(c - '0');
-            if (!number || (reply.contentLength && *reply.contentLength != n))
+            const auto value = contentLengthValue(line.substr(15));
+            if (!value || (reply.contentLength && *reply.contentLength != *value))
                 reply.conflictingLengths = true;
-            if (number) reply.contentLength = n;
+            if (value) reply.contentLength = value;
         } else if (startsWithIgnoringCase(line, "transfer-encoding:")) {
             reply.chunked = line.find("chunked") != std::string_view::npos;
         }
