@@ -1,12 +1,15 @@
 // Editor sessions played from scripts in tests/data/sessions.txt, each on a scratch folder of its
-// own: one step a line, "== name" starts a script; $DIR is the scratch folder. The steps are
-// listed below; text arguments take the escapes of support/cases.h.
+// own: one step a line, "== name" starts a script; $DIR is the scratch folder, $HOST the card
+// emulator's address once "card" has started it on $DIR/card. The steps are listed below; text
+// arguments take the escapes of support/cases.h.
 #include <gtest/gtest.h>
 
 #include <sstream>
 
 #include "core/choice_slot.h"
 #include "platform/ini_file.h"
+#include "support/card_emulator_process.h"
+#include "transfer/card_client.h"
 #include "support/cases.h"
 #include "support/session_fixture.h"
 
@@ -23,6 +26,7 @@ std::string programWith(const std::string& slot, std::size_t offset, std::size_t
 
 struct Session : SessionFixture {
     void TestBody() override {}
+    std::unique_ptr<CardEmulatorProcess> card;
     std::vector<std::string> a;  // the step's words
     std::string rest;            // everything after the first word, or after the second
     int n(std::size_t i) const { return std::stoi(a.at(i)); }
@@ -55,7 +59,21 @@ struct Session : SessionFixture {
             prompts.messages.clear();
             prompts.questions.clear();
             start();
-        } else if (verb == "answers") prompts.answers.assign(a.begin() + 1, a.end());
+            editor->cardClient().setClock([] {
+                std::tm t{};
+                std::tie(t.tm_year, t.tm_mon, t.tm_mday, t.tm_hour, t.tm_min, t.tm_sec) = std::tuple(115, 11, 5, 19, 22, 31);
+                return t;
+            });
+        } else if (verb == "card") {
+            editor.reset();
+            card.reset();
+            std::filesystem::create_directories(dir / "card/ADDON");
+            card = std::make_unique<CardEmulatorProcess>(dir / "card", std::vector(a.begin() + 1, a.end()));
+        } else if (verb == "reply") {  // a raw reply whose $BODY is a file's content
+            std::string reply = rest;
+            writeFile(path(), reply.replace(reply.find("$BODY"), 5, readFile(dir / a.at(2))));
+        } else if (verb == "forget") prompts.messages.clear();
+        else if (verb == "answers") prompts.answers.assign(a.begin() + 1, a.end());
         else if (verb == "usb-cards") remoteFolderOf = [this](const std::string& chosen) {
             return chosen.rfind(dir / "card/", 0) == 0 ? dir / "card/" : dir / "card2/";
         };
@@ -105,7 +123,24 @@ struct Session : SessionFixture {
         else if (verb == "saved") EXPECT_EQ(platform::readProfileString(a.at(1), a.at(2), "?", ini()), rest);
         else if (verb == "holds") EXPECT_EQ(readFile(path()), rest);
         else if (verb == "holds-program") EXPECT_EQ(readFile(path()), program(2));
-        else ADD_FAILURE() << "unknown step " << verb;
+        else if (verb == "pulled-under") EXPECT_LT(editor->cardClient().lastPulled(), n(1));
+        else if (verb == "uploads" || verb == "request-has") {
+            std::size_t uploads = 0;  // the upload's command and its POST both address upload.cgi
+            std::string command, post;
+            for (const auto& r : card->requests()) {
+                uploads += r.find("upload.cgi") != std::string::npos;
+                if (r.starts_with("GET /upload.cgi")) command = r;
+                if (r.starts_with("POST ")) post = r;
+            }
+            if (verb == "uploads") EXPECT_EQ(uploads, n(1));
+            else EXPECT_NE((a.at(1) == "post" ? post : command).find(rest), std::string::npos) << command + post;
+        } else if (verb == "golden-log") {
+            std::string log;
+            for (const auto& r : card->requests()) log += "#REQUEST\n" + r + "\n";
+            for (auto at = log.find(card->host()); at != std::string::npos; at = log.find(card->host()))
+                log.replace(at, card->host().size(), "HOST");
+            EXPECT_EQ(log, golden(a.at(1), log));
+        } else ADD_FAILURE() << "unknown step " << verb;
     }
 };
 
@@ -124,15 +159,17 @@ TEST(SessionScripts, EveryStepOfEveryScript) {
             continue;
         }
         for (std::size_t at; (at = line.find("$DIR")) != std::string::npos;) line.replace(at, 4, s->dir.path());
+        for (std::size_t at; s->card && (at = line.find("$HOST")) != std::string::npos;) line.replace(at, 5, s->card->host());
         SCOPED_TRACE("sessions.txt:" + std::to_string(number) + " (" + name + "): " + line);
         std::istringstream words(line);
         s->a.clear();
         for (std::string word; words >> word;) s->a.push_back(unescape(word));
         const std::size_t cut = line.find(' ', line.find(' ') + 1);
-        const bool twoWords = s->a[0] == "file" || s->a[0] == "holds" || s->a[0] == "saved";
-        const std::size_t from = s->a[0] == "saved" ? line.find(' ', cut + 1) : twoWords ? cut : line.find(' ');
+        const std::string& verb = s->a[0];
+        const bool twoWords = verb == "file" || verb == "holds" || verb == "saved" || verb == "request-has";
+        const std::size_t from = verb == "saved" || verb == "reply" ? line.find(' ', cut + 1) : twoWords ? cut : line.find(' ');
         s->rest = from == std::string::npos ? "" : unescape(line.substr(from + 1));
-        s->step(s->a[0]);
+        s->step(verb);
     }
 }
 
