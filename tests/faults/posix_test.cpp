@@ -1,5 +1,5 @@
 // What only Linux has: the flock lock across processes, /dev/full, /proc, mount points, file
-// modes and the immutable flag, FIFOs in a program's place.
+// modes and the immutable flag; sessions meeting FIFOs, devices and folders (sessions_posix.txt).
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <linux/fs.h>
@@ -10,7 +10,7 @@
 
 #include <csignal>
 
-#include "support/session_fixture.h"
+#include "support/session_script.h"
 #include "platform/file_io.h"
 #include "platform/ini_file.h"
 #include "platform/instance_lock.h"
@@ -105,21 +105,7 @@ TEST(PosixSettings, WriteKeepsTheModeAndWorksInAFolderWeCannotWrite) {
     EXPECT_EQ(readFile(path), "[DATA]\r\nPATH=c\r\n");
 }
 
-// A FIFO would block a read and a symbolic link to a file we may not write must fail cleanly.
-TEST_F(SessionFixture, FifoAndUnwritableProgramsNeverHangOrSucceed) {
-    writeFile(robot() + "/STARTUP.XML", "<x/>");
-    ASSERT_EQ(::mkfifo((robot() + "/PIPE.XML").c_str(), 0644), 0);
-    std::filesystem::create_symlink("/proc/version", robot() + "/RO.XML");
-    settings("[DATA]\r\nPATH=" + robot() + "\r\n");
-    catalogue("0,pipe,x,PIPE.XML,4,0,a,\r\n0,ro,x,RO.XML,4,0,a,\r\n");
-    start();
-    select("pipe");
-    EXPECT_EQ(window.checkedChoice(), -1);
-    EXPECT_FALSE(editor->writeChoice(1));
-    select("ro");
-    editor->exportChoice(1);
-    EXPECT_EQ(prompts.messages, (std::vector<int>{112}));
-}
+TEST(PosixSessionScripts, EveryStepOfEveryScript) { playSessions("sessions_posix.txt"); }
 
 // FAT cards and copies of them differ in letter case; folding is used only when one name fits.
 TEST(PosixPaths, CaseIsFoldedOnlyWhenExactlyOneNameMatches) {
