@@ -12,13 +12,13 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <deque>
+#include <filesystem>
 #include <functional>
 #include <optional>
 
 #include "app/qt/define_dlg.h"
 #include "app/qt/dialog_runner.h"
 #include "app/qt/vkrandom_dlg.h"
-#include "platform/encoding.h"
 
 namespace gui_testing {
 
@@ -88,31 +88,13 @@ inline QByteArray readFile(const QString& path) {
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-// robot/ with STARTUP.XML (random, 5 labels), ACT/DANCE.XML (choice 2 of 2), WALK.XML
-// (random), PALLO.XML; Random.csv listing them (PALLO for program type 2 only), RandomV2.csv,
-// VKRandom.ini with PATH and CONNECT_TYPE 0. open() shows a new window (the old one goes first).
+// A copy of tests/data/gui: robot/ with STARTUP.XML (random, 5 labels), ACT/DANCE.XML (choice 2
+// of 2), WALK.XML (random), PALLO.XML; Random.csv listing them (PALLO for program type 2 only),
+// RandomV2.csv; and VKRandom.ini with PATH and CONNECT_TYPE 0. open() shows a new window (the old one goes first).
 struct WindowFixture {
     WindowFixture() {
-        const auto cp932 = [](const char* utf8) {
-            return QByteArray::fromStdString(platform::utf8ToCp932(utf8).value());
-        };
-        // A program with its slot at `offset`: random, or constant n (choice n + 1).
-        const auto program = [](int offset, int constant = -1) {
-            const QByteArray slot = constant < 0 ? QByteArray(R"(<mem_r size="4" adr="0x0084"/>)")
-                                                 : "<const data=\"" + QByteArray::number(constant) +
-                                                       "\"/>\r\n" + QByteArray(11, ' ');
-            return "<program>" + QByteArray(offset - 11, ' ') + "\r\n" + slot + "\r\n</program>\r\n";
-        };
-        writeFile(path("Random.csv"),
-                  cp932("種別,名前,備考,ファイル,乱数,位置,選択肢\r\n"
-                        "0,あいさつ,x,STARTUP.XML,4,40,おはよう,こんにちは,こんばんは,やあ,どうも,\r\n"
-                        "0,ダンス,x,\"ACT\\DANCE.XML\",2,24,右,左,\r\n2,パロ専用,x,PALLO.XML,4,16,A,B,\r\n"
-                        "1,歩き方,x,WALK.XML,4,16,ゆっくり,はやい,\r\n"));
-        writeFile(path("RandomV2.csv"), cp932("種別\r\n2,パロのしぐさ,x,PALLO.XML,4,16,まばたき,あくび,\r\n"));
-        writeFile(robot() + "/STARTUP.XML", program(40));
-        writeFile(robot() + "/ACT/DANCE.XML", program(24, 1));
-        writeFile(robot() + "/WALK.XML", program(16));
-        writeFile(robot() + "/PALLO.XML", program(16));
+        std::filesystem::copy(VKRANDOM_SOURCE_DIR "/tests/data/gui", QFile::encodeName(dir.path()).toStdString(),
+                              std::filesystem::copy_options::recursive);
         writeSettings("[DATA]\r\n" + pathLine(robot()) + "[REMOTE]\r\nCONNECT_TYPE=0\r\n");
     }
     QString path(const QString& name) const { return dir.filePath(name); }
