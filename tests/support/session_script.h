@@ -28,6 +28,7 @@ inline std::string programWith(const std::string& slot, std::size_t offset, std:
 struct Session : SessionFixture {
     void TestBody() override {}
     std::unique_ptr<CardEmulatorProcess> card;
+    std::unique_ptr<transfer::CardClient> client;  // a card client of its own, for "client" steps
     std::vector<std::string> a;  // the step's words
     std::string rest;            // everything after the first word, or after the second
     int n(std::size_t i) const { return std::stoi(a.at(i)); }
@@ -77,7 +78,24 @@ struct Session : SessionFixture {
             card.reset();
             std::filesystem::create_directories(dir / "card/ADDON");
             card = std::make_unique<CardEmulatorProcess>(dir / "card", std::vector(a.begin() + 1, a.end()));
-        } else if (verb == "reply") {  // a raw reply whose $BODY is a file's content
+        } else if (verb == "client") {  // on the emulator, or on the host given
+            client = std::make_unique<transfer::CardClient>(prompts, a.size() > 1 ? a[1] : card->host());
+            client->setLimits({.connectSeconds = 2, .stallSeconds = 1, .floorBytesPerSecond = 256, .floorSeconds = 2});
+        } else if (verb == "download") {  // PATH BUFFER-SIZE BYTES-KEPT|- [STATUS]
+            std::vector<std::uint8_t> buffer(std::stoul(a.at(2)));
+            const auto kept = client->downloadFile(a.at(1), buffer);
+            if (a.at(3) != "-") EXPECT_EQ(kept, std::stoul(a[3]));
+            if (a.size() > 4) EXPECT_EQ(client->lastStatus(), n(4));
+        } else if (verb == "upload" || verb == "post") {  // [FOLDER] NAME 0|1 [STATUS]
+            const std::vector<std::uint8_t> data = {'n', 'e', 'w'};
+            const std::size_t at = verb == "upload" ? 3 : 2;
+            EXPECT_EQ(verb == "upload" ? client->uploadFile(a.at(1) == "/" ? "" : a[1], a.at(2), data)
+                                       : client->postFile(a.at(1), data), flag(at));
+            if (a.size() > at + 1) EXPECT_EQ(client->lastStatus() / (a[at + 1].size() == 1 ? 100 : 1), n(at + 1));
+        } else if (verb == "command") EXPECT_EQ(client->sendCommand(client->uploadUrl() + a.at(1)), a.at(2));
+        else if (verb == "requests") EXPECT_EQ(card->requests().size(), n(1));
+        else if (verb == "says") EXPECT_EQ(prompts.messageTexts.at(0).rfind(rest, 0), 0u) << prompts.messageTexts[0];
+        else if (verb == "reply") {  // a raw reply whose $BODY is a file's content
             std::string reply = rest;
             writeFile(path(), reply.replace(reply.find("$BODY"), 5, readFile(dir / a.at(2))));
         } else if (verb == "forget") prompts.messages.clear();
@@ -109,6 +127,7 @@ struct Session : SessionFixture {
         } else if (verb == "messages") {
             EXPECT_EQ(prompts.messages, ints(1));
             prompts.messages.clear();
+            prompts.messageTexts.clear();
         } else if (verb == "lines") EXPECT_EQ(window.lines.size(), n(1));
         else if (verb == "list") {
             std::vector<std::string> names;
