@@ -11,6 +11,7 @@
 
 #include "core/choice_slot.h"
 #include "platform/ini_file.h"
+#include "platform/paths.h"
 #include "support/card_emulator_process.h"
 #include "transfer/card_client.h"
 #include "support/cases.h"
@@ -146,7 +147,7 @@ struct Session : SessionFixture {
         } else if (verb == "find") EXPECT_EQ(editor->item(editor->findEntryByName(cp932(a.at(1)))).fileName, a.at(2));
         else if (verb == "folder") EXPECT_EQ(editor->programFolder(), rest);
         else if (verb == "questions") EXPECT_EQ(prompts.questions.size(), n(1));
-        else if (verb == "asked") EXPECT_EQ(prompts.questions.at(n(1)).initialName, a.at(2));
+        else if (verb == "asked") EXPECT_EQ(prompts.questions.at(n(1)).initialName, platform::nativeRelativePath(a.at(2)));
         else if (verb == "saved") EXPECT_EQ(platform::readProfileString(a.at(1), a.at(2), "?", ini()), rest);
         else if (verb == "holds") EXPECT_EQ(readFile(path()), rest);
         else if (verb == "holds-program") EXPECT_EQ(readFile(path()), program(2));

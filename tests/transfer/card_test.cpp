@@ -1,9 +1,10 @@
-// The texts the card client builds. What it does over HTTP, against the card emulator, is in the
-// scripts of tests/data/sessions.txt.
+// The card client: the texts it builds, and what it and the sessions on a card do over HTTP
+// against the card emulator (the scripts of tests/data/sessions_card.txt).
 #include <gtest/gtest.h>
 
 #include <cstring>
 
+#include "support/session_script.h"
 #include "transfer/card_client.h"
 
 namespace {
@@ -30,5 +31,7 @@ TEST(CardText, PercentEncodingAndUtf8StayWithinCapacity) {
     t.tm_mday = 1;
     EXPECT_EQ(transfer::commandQuery(std::nullopt, t), "?WRITEPROTECT=OFF&UPDIR=/&FTIME=0x00210000");
 }
+
+TEST(CardSessionScripts, EveryStepOfEveryScript) { testing_support::playSessions("sessions_card.txt"); }
 
 }  // namespace

@@ -1,5 +1,5 @@
 // The editor sessions of tests/data/sessions.txt: start-up, settings, the catalogue, the choice
-// slot shown and written, and execution, on a folder, over USB and on the card.
+// slot shown and written, and execution over USB.
 #include "support/session_script.h"
 
 TEST(SessionScripts, EveryStepOfEveryScript) { testing_support::playSessions("sessions.txt"); }
