@@ -2,7 +2,6 @@
 // decisions. Slot access and remote execution live in their own files.
 #include "core/random_editor.h"
 
-#include <filesystem>
 
 #include "core/messages.h"
 #include "platform/instance_lock.h"
@@ -140,12 +139,11 @@ ProgramPath CRandomEditor::programPathOf(const RandomItem& item) const {
     ProgramPath path{settings_.programFolder + "\\" + item.fileName, std::nullopt};
     if (settings_.programFolderCut) return path;
     std::string folder = settings_.programFolder;
-    // No folder: the leading separator names the root of the current drive, which here is the
-    // filesystem holding the working folder, but never the system's root.
+    // No folder: the leading separator names the root of the current drive, never the system's.
     if (folder.empty()) {
-        std::error_code error;
-        folder = platform::mountPointOf(std::filesystem::current_path(error).string());
-        if (error || folder == "/") return path;
+        const auto root = platform::currentDriveRoot();
+        if (!root) return path;
+        folder = *root;
     }
     if (!folder.empty()) path.native = platform::resolveProgramPath(folder, item.fileName);
     return path;

@@ -33,6 +33,11 @@ std::optional<std::string> resolveProgramPath(const std::string& folder,
 // the drive root ("E:\\") on Windows; empty when unknown.
 std::string mountPointOf(const std::string& path);
 
+// Root of the filesystem (drive) that holds the working folder, with its trailing separator: what a
+// program name with no program folder hangs off. nullopt when unknown, and when that root is the
+// system's own ("/", or the Windows drive), which such a name must never reach.
+std::optional<std::string> currentDriveRoot();
+
 // `name` inside `folder`, joined with the system's separator.
 std::string joinPath(const std::string& folder, std::string_view name);
 // The folder of a chosen file, without a trailing separator except at a root ("/"); a file at

@@ -182,6 +182,15 @@ std::string nativeRelativePath(std::string_view backslashed) {
     return detail::withSeparator(backslashed, '/');
 }
 
+std::optional<std::string> currentDriveRoot() {
+    std::error_code error;
+    const auto here = std::filesystem::current_path(error);
+    if (error) return std::nullopt;
+    std::string root = mountPointOf(here.string());
+    if (root.empty() || root == "/") return std::nullopt;
+    return root;
+}
+
 bool fileExists(const std::string& path) {
     return ::access(path.c_str(), F_OK) == 0;
 }

@@ -109,6 +109,24 @@ std::string nativeRelativePath(std::string_view backslashed) {
     return detail::withSeparator(backslashed, '\\');
 }
 
+std::optional<std::string> currentDriveRoot() {
+    std::wstring here(MAX_PATH + 1, L'\0');
+    const DWORD n = ::GetCurrentDirectoryW(static_cast<DWORD>(here.size()), here.data());
+    if (n == 0 || n >= here.size()) return std::nullopt;
+    std::wstring windows(MAX_PATH + 1, L'\0');
+    const UINT w = ::GetSystemWindowsDirectoryW(windows.data(), static_cast<UINT>(windows.size()));
+    if (w == 0 || w >= windows.size()) return std::nullopt;
+    here.resize(n);
+    windows.resize(w);
+    const std::string root = mountPointOf(fromWide(here));
+    const std::string systemRoot = mountPointOf(fromWide(windows));
+    if (root.empty() || systemRoot.empty() ||
+        ::CompareStringOrdinal(toWide(root).c_str(), -1, toWide(systemRoot).c_str(), -1, TRUE) ==
+            CSTR_EQUAL)
+        return std::nullopt;
+    return root;
+}
+
 bool fileExists(const std::string& path) {
     return ::GetFileAttributesW(toWide(path).c_str()) != INVALID_FILE_ATTRIBUTES;
 }
