@@ -140,6 +140,20 @@ class GuiTest : public QObject {
         QCOMPARE(listOf(window)->count(), 3);  // nothing reloaded
     }
 
+    // The window fits a 1366 x 768 laptop with its title bar and a panel, in the template's
+    // proportions, and no control lies outside it.
+    void mainWindowFitsTheScreen() {
+        WindowFixture t;
+        app::CVKRandomDlg& window = t.open();
+        const int titleBar = window.frameGeometry().height() > window.height() ? 0 : 40;
+        const int tall = window.frameGeometry().height() + titleBar;
+        QVERIFY2(tall <= 680, qPrintable(QString::number(tall)));
+        const double ratio = double(window.width()) / window.height();
+        QVERIFY2(std::abs(ratio / (331.0 / 347.0) - 1) < 0.03, qPrintable(QString::number(ratio)));
+        for (QWidget* control : window.findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+            QVERIFY2(window.rect().contains(control->geometry()), control->metaObject()->className());
+    }
+
     // A message keeps the lines it sets while they fit; a longer line breaks into lines of about
     // equal width (no orphan), never inside a Latin word nor before closing punctuation.
     void messageLines() {
