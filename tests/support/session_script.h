@@ -85,14 +85,14 @@ struct Session : SessionFixture {
         } else if (verb == "download") {  // PATH BUFFER-SIZE BYTES-KEPT|- [STATUS]
             std::vector<std::uint8_t> buffer(std::stoul(a.at(2)));
             const auto kept = client->downloadFile(a.at(1), buffer);
-            if (a.at(3) != "-") EXPECT_EQ(kept, std::stoul(a[3]));
-            if (a.size() > 4) EXPECT_EQ(client->lastStatus(), n(4));
+            if (a.at(3) != "-") { EXPECT_EQ(kept, std::stoul(a[3])); }
+            if (a.size() > 4) { EXPECT_EQ(client->lastStatus(), n(4)); }
         } else if (verb == "upload" || verb == "post") {  // [FOLDER] NAME 0|1 [STATUS]
             const std::vector<std::uint8_t> data = {'n', 'e', 'w'};
             const std::size_t at = verb == "upload" ? 3 : 2;
             EXPECT_EQ(verb == "upload" ? client->uploadFile(a.at(1) == "/" ? "" : a[1], a.at(2), data)
                                        : client->postFile(a.at(1), data), flag(at));
-            if (a.size() > at + 1) EXPECT_EQ(client->lastStatus() / (a[at + 1].size() == 1 ? 100 : 1), n(at + 1));
+            if (a.size() > at + 1) { EXPECT_EQ(client->lastStatus() / (a[at + 1].size() == 1 ? 100 : 1), n(at + 1)); }
         } else if (verb == "command") EXPECT_EQ(client->sendCommand(client->uploadUrl() + a.at(1)), a.at(2));
         else if (verb == "requests") EXPECT_EQ(card->requests().size(), n(1));
         else if (verb == "says") EXPECT_EQ(prompts.messageTexts.at(0).rfind(rest, 0), 0u) << prompts.messageTexts[0];
@@ -187,7 +187,10 @@ inline void playSessions(const std::string& name) {
             script = line.substr(3);
             continue;
         }
-        for (std::size_t at; (at = line.find("$DIR")) != std::string::npos;) line.replace(at, 4, s->dir.path());
+        // Windows folders hold backslashes, which the steps' escapes would eat.
+        std::string folder = s->dir.path();
+        for (std::size_t at = 0; (at = folder.find('\\', at)) != std::string::npos; at += 2) folder.insert(at, 1, '\\');
+        for (std::size_t at; (at = line.find("$DIR")) != std::string::npos;) line.replace(at, 4, folder);
         for (std::size_t at; s->card && (at = line.find("$HOST")) != std::string::npos;) line.replace(at, 5, s->card->host());
         SCOPED_TRACE(name + ":" + std::to_string(number) + " (" + script + "): " + line);
         std::istringstream words(line);
