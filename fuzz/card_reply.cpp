@@ -6,34 +6,14 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <cstdlib>
 #include <string>
 #include <vector>
 
 #include "core/messages.h"
-#include "core/prompts.h"
 #include "fuzz_check.h"
 #include "scripted_card.h"
+#include "tests/support/fakes.h"
 #include "transfer/card_client.h"
-
-namespace {
-
-class CountingPrompts : public core::Prompts {
-  public:
-    void showMessage(int id, const std::string&) override {
-        FUZZ_CHECK(id == core::msgCardCommFailed || id == core::msgCardUnreachable ||
-                   id == core::msgCardUploadFailed);
-        ++shown;
-    }
-    std::optional<std::string> askOpenFile(const core::OpenFileQuestion&) override {
-        return std::nullopt;
-    }
-    bool runSettingsDialog(core::CRandomEditor&) override { return false; }
-    void reportFileError(const std::string&) override { std::abort(); }
-    int shown = 0;
-};
-
-}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     static ScriptedCard server;
@@ -41,21 +21,24 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const auto bufferSize = input.ConsumeIntegralInRange<std::size_t>(0, 200000);
     server.setReply(input.ConsumeRemainingBytesAsString());
 
-    CountingPrompts prompts;
+    testing_support::FakePrompts prompts;
     transfer::CardClient card(prompts, server.host());
     card.setTimeouts(2, 2);
 
     std::vector<std::uint8_t> buffer(bufferSize);
     const std::size_t received = card.downloadFile("%41%2E%58%4D%4C", buffer);
     FUZZ_CHECK(received <= buffer.size());
-    FUZZ_CHECK(prompts.shown <= 1);
+    FUZZ_CHECK(prompts.messages.size() <= 1);
 
     const std::string answer = card.sendCommand(card.uploadUrl() + "?WRITEPROTECT=OFF");
     FUZZ_CHECK(answer.size() <= transfer::commandReplyLimit);
-    FUZZ_CHECK(prompts.shown <= 2);
+    FUZZ_CHECK(prompts.messages.size() <= 2);
 
     const std::uint8_t program[] = {'<', 'x', '/', '>'};
     (void)card.uploadFile(std::string("ADDON"), "TEMP.VX4", program);
-    FUZZ_CHECK(prompts.shown <= 4);
+    FUZZ_CHECK(prompts.messages.size() <= 4 && prompts.fileErrors.empty());
+    // Only the card's own failures may be shown.
+    for (const int id : prompts.messages)
+        FUZZ_CHECK(id >= core::msgCardCommFailed && id <= core::msgCardUploadFailed);
     return 0;
 }

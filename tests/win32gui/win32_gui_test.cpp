@@ -55,20 +55,11 @@ struct Runner : app::DialogRunner {
     std::optional<std::string> chosen;
 };
 
-const std::string randomSlot = "<mem_r size=\"4\" adr=\"0x0084\"/>\r\n";
-
 class Gui : public testing::Test {
   protected:
+    // The robot folder and catalogues the Qt window's tests use too.
     Gui() {
-        write("Random.csv",
-              "種別\r\n0,あいさつ,x,STARTUP.XML,4,40,おはよう,こんにちは,こんばんは,やあ,"
-              "どうも,\r\n0,ダンス,x,\"ACT\\DANCE.XML\",2,24,右,左,\r\n2,パロ専用,x,"
-              "PALLO.XML,4,16,A,B,\r\n1,歩き方,x,WALK.XML,4,16,ゆっくり,はやい,\r\n");
-        write("RandomV2.csv", "種別\r\n2,パロのしぐさ,x,PALLO.XML,4,16,まばたき,あくび,\r\n");
-        write("robot/STARTUP.XML", std::string(40, ' ') + randomSlot);
-        write("robot/ACT/DANCE.XML",
-              std::string(24, ' ') + "<const data=\"1\"/>\r\n" + std::string(13, ' '));  // choice 2
-        write("robot/WALK.XML", std::string(16, ' ') + randomSlot);
+        fs::copy(VKRANDOM_SOURCE_DIR "/tests/data/gui", dir, fs::copy_options::recursive);
         write("VKRandom.ini",
               "[DATA]\r\nPATH=" + path("robot") + "\r\n[REMOTE]\r\nCONNECT_TYPE=0\r\n");
     }
