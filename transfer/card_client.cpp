@@ -153,13 +153,14 @@ std::uint16_t fatTime(const std::tm& t) {
 
 std::string commandQuery(const std::optional<std::string>& directory, const std::tm& t) {
     std::string query = "?WRITEPROTECT=OFF&UPDIR=/";
-    // The directory goes as it is, raw UTF-8 included; only the bytes that would change the
-    // query's meaning (an escape, a separator, '+' read as a blank, the fragment mark) or that a
-    // URL cannot carry (blanks, control bytes) are escaped, so the card sees the folder's name.
+    // The directory goes as it is, except the bytes that would change the query's meaning (an
+    // escape, a separator, '+' read as a blank, the fragment mark) or that a URL cannot carry
+    // (blanks, control bytes, and UTF-8 beyond ASCII, which an HTTP layer may convert to its own
+    // code page): those are escaped, so the card sees the folder's name.
     for (const unsigned char byte : directory.value_or("")) {
         char escaped[4];
         std::snprintf(escaped, sizeof escaped, "%%%02X", unsigned{byte});
-        if (byte <= 0x20 || byte == 0x7F || byte == '#' || byte == '%' || byte == '&' ||
+        if (byte <= 0x20 || byte >= 0x7F || byte == '#' || byte == '%' || byte == '&' ||
             byte == '+')
             query += escaped;
         else

@@ -126,6 +126,16 @@ void readDeclarations(HINTERNET request, HttpReply& reply) {
     }
     raw.resize(size / sizeof(wchar_t));
     std::string headers(raw.begin(), raw.end());  // header names and numbers are ASCII
+    // WinInet takes a connection closed without a word for an empty status line, and anything
+    // else without a status line for an HTTP/0.9 reply, which it shows as this bare one.
+    if (headers.empty() || headers == "\r\n") {
+        reply.failure = HttpFailure::noReply;
+        reply.detail = "closed without a reply";
+    } else if (!headers.starts_with("HTTP/1.") || headers == "HTTP/1.0 200 OK\r\n\r\n") {
+        reply.failure = HttpFailure::badReply;
+        reply.detail = "no HTTP status line in the reply";
+    }
+    if (reply.failure != HttpFailure::none) return;
     std::size_t pos = 0;
     while (pos < headers.size()) {
         const auto end = std::min(headers.find("\r\n", pos), headers.size());
@@ -142,18 +152,24 @@ void readDeclarations(HINTERNET request, HttpReply& reply) {
     }
 }
 
-// One exchange, shared between the worker that performs it and the caller that watches it.
+// One exchange, shared between the worker that performs it and the caller that watches it. It
+// owns everything the worker touches: a worker that WinInet keeps blocked after the caller gave
+// up is left to finish on its own, and must not write into the caller's buffers by then.
 struct Exchange {
-    explicit Exchange(const HttpRequest& r) : request(r) {}
-    const HttpRequest& request;
+    explicit Exchange(const HttpRequest& r)
+        : request(r), body(r.body.begin(), r.body.end()), data(r.discardBody ? 0 : r.destination.size()) {
+        request.body = body;
+        request.destination = data;
+        request.progress = nullptr;
+    }
+    HttpRequest request;  // the caller's, its spans on the storage below
+    std::vector<std::uint8_t> body, data;
     HttpReply reply;
     std::atomic<std::uint64_t> moved{0};  // bytes sent and received so far
     std::atomic<bool> sent{false};        // the request is out; the reply is awaited
-    std::atomic<bool> abandoned{false};   // the caller gave up and closed the session
     std::mutex mutex;
     std::condition_variable done;
     bool finished = false;
-    HINTERNET session = nullptr;
 };
 
 void fail(HttpReply& reply, DWORD error) {
@@ -195,6 +211,11 @@ void perform(Exchange& x, HINTERNET session) {
     x.sent = true;
     x.moved += request.body.size();
     readDeclarations(handle.handle, reply);
+    if (reply.failure == HttpFailure::none && reply.status == 0) {
+        reply.failure = HttpFailure::badReply;
+        reply.detail = "no status in the reply";
+    }
+    if (reply.failure != HttpFailure::none) return;
 
     std::uint8_t scratch[4096];
     for (;;) {
@@ -205,16 +226,22 @@ void perform(Exchange& x, HINTERNET session) {
             return;
         }
         std::uint8_t* into = keep ? request.destination.data() + reply.kept : scratch;
-        DWORD n = 0;
-        if (!::InternetReadFile(handle.handle, into,
-                                static_cast<DWORD>(std::min<std::size_t>(room, 1 << 20)), &n))
+        // Only what has arrived is read, so a card that drips its bytes shows each one as
+        // progress rather than looking stalled until a whole buffer is full.
+        DWORD ready = 0;
+        if (!::InternetQueryDataAvailable(handle.handle, &ready, 0, 0))
             return fail(reply, ::GetLastError());
+        if (ready == 0) break;
+        const auto want = static_cast<DWORD>(std::min<std::size_t>({room, ready, 1 << 20}));
+        DWORD n = 0;
+        if (!::InternetReadFile(handle.handle, into, want, &n)) return fail(reply, ::GetLastError());
         if (n == 0) break;
         reply.received += n;
         if (keep) reply.kept += n;
         x.moved += n;
     }
-    reply.chunkedComplete = reply.chunked;
+    // WinInet ends a chunked body cut at a chunk's end as if it were complete, so such a body
+    // is never taken for a whole file here (chunkedComplete stays false).
 }
 
 }  // namespace
@@ -292,11 +319,22 @@ HttpReply performHttp(const HttpRequest& request) {
         }
         if (stopFor != HttpFailure::none) break;
     }
+    // Closing the session ends the WinInet call the worker is blocked in, at least on Windows;
+    // a worker still blocked a moment later is left behind rather than holding the window.
     lock.unlock();
-    // Closing the session ends any WinInet call the worker is blocked in.
     ::InternetCloseHandle(session);
-    worker.join();
-    HttpReply reply = std::move(x->reply);
+    lock.lock();
+    const bool finished =
+        x->done.wait_for(lock, std::chrono::seconds(2), [&] { return x->finished; });
+    lock.unlock();
+    HttpReply reply;
+    if (finished) {
+        worker.join();
+        reply = std::move(x->reply);
+        std::copy_n(x->data.begin(), reply.kept, request.destination.begin());
+    } else {
+        worker.detach();
+    }
     if (stopFor != HttpFailure::none) {
         reply.failure = stopFor;
         reply.detail = stopDetail;

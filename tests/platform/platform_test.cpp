@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/encoding.h"
+#include "platform/file_io.h"
 #include "platform/ini_file.h"
 #include "platform/paths.h"
 #include "support/cases.h"
@@ -65,5 +66,5 @@ TEST(ProgramPath, StaysInsideTheFolderAndKeepsCp932Characters) {
     writeFile(dir / "\xE8\xA1\xA8/\xE3\x81\x82.XML", "x");
     const auto path = resolveProgramPath(dir.path(), "\x95\x5C\\\x82\xA0.XML");
     ASSERT_TRUE(path);
-    EXPECT_EQ(readFile(*path), "x");
+    EXPECT_EQ(platform::readWholeFile(*path), "x");
 }

@@ -55,7 +55,11 @@ class CardEmulatorProcess {
     CardEmulatorProcess& operator=(const CardEmulatorProcess&) = delete;
 
     static std::string executable() {
+#ifdef _WIN32
+        return std::string(VKRANDOM_LINUX_BIN_DIR) + "/vkrandom-card-emulator";
+#else
         return std::string(VKRANDOM_BIN_DIR) + "/vkrandom-card-emulator";
+#endif
     }
     std::string host() const { return "127.0.0.1:" + std::to_string(port_); }
 
@@ -75,35 +79,46 @@ class CardEmulatorProcess {
     }
 
 #ifdef _WIN32
-    bool stop() {
-        if (!process_) return false;
-        writeFile(dir_ / "stop", "");  // TerminateProcess under Wine cannot end a Linux emulator
-        TerminateProcess(process_, 0);
-        WaitForSingleObject(process_, INFINITE);
-        CloseHandle(std::exchange(process_, nullptr));
-        return true;
+    // Under Wine the emulator is a Linux process that Windows calls neither end nor wait for:
+    // it is asked to stop by its stop file and has ended once its port file is gone.
+    void stop() {
+        if (!started_) return;
+        started_ = false;
+        writeFile(dir_ / "stop", "");
+        for (int i = 0; i < 500 && std::filesystem::exists(dir_ / "port"); ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
 
   private:
-    void spawn(const std::vector<std::string>& args, const std::string& output) {
-        std::string line;
-        for (const std::string& arg : args) line += "\"" + arg + "\" ";
-        SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
-        HANDLE out = CreateFileA(output.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                 &inherit, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    // Through the Linux shell, so that the emulator's output goes to its file and it holds
+    // none of the test's own output pipes (Wine hands a Linux process no Windows handles).
+    void spawn(std::vector<std::string> args, const std::string& output) {
+        args.insert(args.begin(), {"-c", "out=$1; shift; exec \"$@\" </dev/null >\"$out\" 2>&1", "sh", output});
+        std::string line = "Z:/bin/sh";
+        for (const std::string& arg : args) line += " \"" + unixPath(arg) + "\"";
         STARTUPINFOA startup{};
         startup.cb = sizeof startup;
-        startup.dwFlags = STARTF_USESTDHANDLES;
-        startup.hStdOutput = startup.hStdError = out;
         PROCESS_INFORMATION info{};
-        const BOOL started = CreateProcessA(nullptr, line.data(), nullptr, nullptr, TRUE,
-                                            CREATE_NO_WINDOW, nullptr, nullptr, &startup, &info);
-        CloseHandle(out);
-        if (!started) throw std::runtime_error("cannot start " + args[0]);
-        CloseHandle(info.hThread);
-        process_ = info.hProcess;
+        if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW,
+                            nullptr, nullptr, &startup, &info))
+            throw std::runtime_error("cannot start " + line);
+        if (info.hProcess) CloseHandle(info.hProcess);
+        if (info.hThread) CloseHandle(info.hThread);
+        started_ = true;
     }
-    HANDLE process_ = nullptr;
+    // The Unix path of a Windows path, as Wine maps it; other arguments as they are.
+    static std::string unixPath(const std::string& arg) {
+        using ToUnix = char*(CDECL*)(const wchar_t*);
+        static const auto toUnix = reinterpret_cast<ToUnix>(reinterpret_cast<void*>(
+            GetProcAddress(GetModuleHandleA("kernel32"), "wine_get_unix_file_name")));
+        if (!toUnix || arg.size() < 3 || arg[1] != ':') return arg;
+        char* unix = toUnix(std::filesystem::path(arg).wstring().c_str());
+        if (!unix) return arg;
+        std::string result = unix;
+        HeapFree(GetProcessHeap(), 0, unix);
+        return result;
+    }
+    bool started_ = false;
 #else
     // SIGTERM; an emulator still running 5 s later is killed.
     void stop() {

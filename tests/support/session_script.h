@@ -181,6 +181,14 @@ inline void playSessions(const std::string& name) {
     for (std::string line; std::getline(lines, line);) {
         ++number;
         if (line.empty() || line[0] == '#') continue;
+        // A step that holds on one system only: where WinInet cannot see what libcurl sees.
+#ifdef _WIN32
+        if (line.starts_with("posix: ")) continue;
+        if (line.starts_with("windows: ")) line.erase(0, 9);
+#else
+        if (line.starts_with("windows: ")) continue;
+        if (line.starts_with("posix: ")) line.erase(0, 7);
+#endif
         if (line.starts_with("== ")) {
             s.reset();
             s = std::make_unique<Session>();

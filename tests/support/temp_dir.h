@@ -35,13 +35,18 @@ private:
     std::string path_;
 };
 
+// Test data names files in UTF-8, which Windows' narrow file functions would take for ANSI.
+inline std::filesystem::path utf8Path(const std::string& path) {
+    return std::u8string(path.begin(), path.end());
+}
+
 inline void writeFile(const std::string& path, const std::string& bytes) {
-    std::filesystem::create_directories(std::filesystem::path(path).parent_path());
-    std::ofstream(path, std::ios::binary) << bytes;
+    std::filesystem::create_directories(utf8Path(path).parent_path());
+    std::ofstream(utf8Path(path), std::ios::binary) << bytes;
 }
 
 inline std::string readFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
+    std::ifstream in(utf8Path(path), std::ios::binary);
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 

@@ -13,6 +13,7 @@
 #include <cstdio>
 #include <cstring>
 #include <iostream>
+#include <limits>
 #include <thread>
 
 #include "emulator.h"
@@ -24,7 +25,6 @@ using std::chrono::milliseconds;
 
 constexpr auto requestLimit = std::chrono::seconds(30);  // to receive one whole request
 constexpr auto sendLimit = std::chrono::seconds(60);     // to send one reply (drips aside)
-constexpr int stallLimitMs = 30000;
 constexpr int maxConnections = 32;  // more wait in the listen queue
 
 // The socket listening on the options' address, or -1 and the reason.
@@ -123,9 +123,10 @@ class Server {
         const Request request = readRequest(fd, Clock::now() + requestLimit);
         const Scripted* script = options_.faults.scriptFor(request, logRequest(request.raw));
         if (script && script->stall) {
-            // Silent until the client gives up; after 30 s the line drops, so a client without
-            // time-outs fails visibly instead of hanging its test.
-            drain(fd, stallLimitMs, stallLimitMs);
+            // Silent until the client gives up or the emulator stops: a client that keeps no time
+            // limit of its own hangs its test, which its time-out then fails.
+            constexpr int forever = std::numeric_limits<int>::max();
+            drain(fd, forever, forever);
         } else if (!stopping()) {
             const std::string reply = script ? script->reply : render(card_.handle(request));
             if (sendAll(fd, reply, Clock::now() + sendLimit, options_.faults.dripMs)) {
@@ -205,6 +206,8 @@ int main(int argc, char** argv) {
     Server server(options);
     server.run(listener);
     close(listener);
+    // Gone with the listener, so a caller that cannot wait for this process sees it has ended.
+    if (!options.portFile.empty()) std::remove(options.portFile.c_str());
     // A connection still busy after the stop is not waited for.
     if (!server.idle()) std::_Exit(0);
     return 0;

@@ -16,7 +16,7 @@ const char* const usageText =
     "  --root DIR           the card's contents (required)\n"
     "  --port N             TCP port, 0 to 65535 (default 8080; 0 picks a free one); the\n"
     "                       address is printed as \"listening on ADDR:PORT\"\n"
-    "  --port-file PATH     write the port, once listening, into PATH\n"
+    "  --port-file PATH     write the port, once listening, into PATH; removed on exit\n"
     "  --stop-file PATH     stop as soon as PATH exists (for callers that cannot signal)\n"
     "  --exit-with-parent   stop when the process that started the emulator ends\n"
     "  --bind ADDR          IPv4 address to listen on (default 127.0.0.1)\n"
@@ -32,7 +32,7 @@ const char* const usageText =
     "  --reply-to WHAT FILE the same for the requests WHAT: download (a GET of a file),\n"
     "                       command (GET upload.cgi), post (POST upload.cgi) or a number N\n"
     "                       (the Nth request since start, from 1)\n"
-    "  --stall              read each request, then never answer (the line drops after 30 s)\n"
+    "  --stall              read each request, then never answer (until the emulator stops)\n"
     "  --stall-on WHAT      the same for the requests WHAT only\n"
     "A script for a request number wins over one for its kind, which wins over one for all.\n";
 
