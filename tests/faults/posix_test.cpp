@@ -4,17 +4,13 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <linux/fs.h>
-#include <netinet/in.h>
 #include <sys/ioctl.h>
-#include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <chrono>
 #include <csignal>
 
-#include "support/card_emulator_process.h"
 #include "support/session_script.h"
 #include "platform/file_io.h"
 #include "platform/ini_file.h"
@@ -122,41 +118,6 @@ TEST(PosixPaths, CaseIsFoldedOnlyWhenExactlyOneNameMatches) {
     EXPECT_EQ(platform::resolveProgramPath(dir.path(), "act\\A.xml"), dir / "act/A.xml");
     EXPECT_EQ(platform::resolveProgramPath(dir.path(), "ACT\\A.XML"), dir / "act/A.XML");
     EXPECT_EQ(platform::resolveProgramPath("", "tmp\\x"), "/tmp/x");
-}
-
-// The card emulator is safe to leave running: a client that sends nothing and one that reads
-// nothing hold up neither another client nor a stop; a port that is none, or is taken, is refused.
-TEST(PosixCardEmulator, SlowClientsHoldUpNoOneAndBadPortsAreRefused) {
-    TempDir dir;
-    writeFile(dir / "card/BIG", std::string(32 << 20, 'x'));
-    writeFile(dir / "card/A.XML", "content");
-    CardEmulatorProcess card(dir / "card");
-    const std::string port = card.host().substr(10);
-    const auto connected = [&](const std::string& request) {
-        const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-        sockaddr_in to{AF_INET, htons(std::stoi(port)), {htonl(INADDR_LOOPBACK)}, {}};
-        timeval limit{5, 0};
-        ::setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &limit, sizeof limit);
-        EXPECT_EQ(::connect(fd, reinterpret_cast<sockaddr*>(&to), sizeof to), 0);
-        ::send(fd, request.data(), request.size(), MSG_NOSIGNAL);
-        return fd;
-    };
-    const int silent = connected(""), greedy = connected("GET /BIG HTTP/1.1\r\n\r\n");
-    const int third = connected("GET /A.XML HTTP/1.1\r\n\r\n");
-    std::string reply(4096, '\0');
-    reply.resize(std::max<ssize_t>(0, ::recv(third, reply.data(), reply.size(), MSG_WAITALL)));
-    EXPECT_TRUE(reply.ends_with("\r\n\r\ncontent")) << reply;
-    for (const std::string& bad : {std::string("abc"), std::string("65536"), port}) {
-        const std::string run = "timeout 5 " + CardEmulatorProcess::executable() + " --root " +
-                                dir.path() + " --port " + bad + " 2>" + dir / "errors";
-        EXPECT_EQ(WEXITSTATUS(std::system(run.c_str())), bad == port ? 1 : 2) << bad;
-        const char* says = bad == port ? "Address already in use" : "from 0 to 65535";
-        EXPECT_NE(readFile(dir / "errors").find(says), std::string::npos) << bad;
-    }
-    const auto began = std::chrono::steady_clock::now();
-    card.stop();
-    EXPECT_LT(std::chrono::steady_clock::now() - began, std::chrono::seconds(1));
-    for (const int fd : {silent, greedy, third}) ::close(fd);
 }
 
 }  // namespace

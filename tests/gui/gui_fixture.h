@@ -19,6 +19,7 @@
 #include "app/qt/define_dlg.h"
 #include "app/qt/dialog_runner.h"
 #include "app/qt/vkrandom_dlg.h"
+#include "support/temp_dir.h"
 
 namespace gui_testing {
 
@@ -76,16 +77,12 @@ class ScriptedRunner : public app::DialogRunner {
     std::deque<Step> steps;
 };
 
+inline std::string native(const QString& path) { return QFile::encodeName(path).toStdString(); }
 inline void writeFile(const QString& path, const QByteArray& bytes) {
-    QDir().mkpath(QFileInfo(path).path());
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
-        qFatal("cannot write %s", qPrintable(path));
+    testing_support::writeFile(native(path), bytes.toStdString());
 }
-
 inline QByteArray readFile(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    return QByteArray::fromStdString(testing_support::readFile(native(path)));
 }
 
 // A copy of tests/data/gui: robot/ with STARTUP.XML (random, 5 labels), ACT/DANCE.XML (choice 2
@@ -93,7 +90,7 @@ inline QByteArray readFile(const QString& path) {
 // RandomV2.csv; and VKRandom.ini with PATH and CONNECT_TYPE 0. open() shows a new window (the old one goes first).
 struct WindowFixture {
     WindowFixture() {
-        std::filesystem::copy(VKRANDOM_SOURCE_DIR "/tests/data/gui", QFile::encodeName(dir.path()).toStdString(),
+        std::filesystem::copy(VKRANDOM_SOURCE_DIR "/tests/data/gui", native(dir.path()),
                               std::filesystem::copy_options::recursive);
         writeSettings("[DATA]\r\n" + pathLine(robot()) + "[REMOTE]\r\nCONNECT_TYPE=0\r\n");
     }
@@ -103,7 +100,6 @@ struct WindowFixture {
     QByteArray settings() const { return readFile(path("VKRandom.ini")); }
     QByteArray pathLine(const QString& folder) const { return "PATH=" + QFile::encodeName(folder) + "\r\n"; }
     core::EditorOptions options() const {
-        const auto native = [](const QString& p) { return QFile::encodeName(p).toStdString(); };
         return {native(path("VKRandom.ini")), native(path("lock")), native(dir.path()), {}};
     }
     app::CVKRandomDlg& open() {

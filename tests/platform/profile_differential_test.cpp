@@ -10,30 +10,10 @@
 #include "platform/encoding.h"
 #include "platform/file_io.h"
 #include "platform/ini_file.h"
+#include "support/cases.h"
 
 namespace {
 
-struct Case {
-    const char* name;
-    std::string_view content;
-};
-
-// Each file answers the same keys of section S; the bytes are what users' files may hold.
-constexpr Case cases[] = {
-    {"duplicates", "[S]\r\nK=first\r\nK=second\r\n[S]\r\nJ=second section\r\n"},
-    {"case", "[s]\r\nk=lower\r\n"},
-    {"quotes", "[S]\r\nK=\"quoted\"\r\nJ='single'\r\nQ=\"mixed'\r\nM=in\"side\"\r\n"},
-    {"blanks", "  [ S ]  \r\n  K  =  spaced value  \r\n\tJ\t=\ttab\t\r\nE=\r\n"},
-    {"comments", "[S]\r\n;K=commented\r\n#J=hash\r\nQ=v ; not a comment\r\n"},
-    {"before-section", "K=orphan\r\n[S]\r\nJ=j\r\n"},
-    {"bom", "\xEF\xBB\xBF[S]\r\nK=bom\r\n"},
-    {"cr-only", "[S]\rK=cr\rJ=j\r"},
-    {"lf", "[S]\nK=lf\nJ=j\n"},
-    {"integers", "[S]\r\nK= -12abc\r\nJ=4294967297\r\nQ=0x10\r\nM=abc\r\nE=\r\n"},
-    {"section-trailer", "[S] trailer\r\nK=after\r\n"},
-    {"no-equals", "[S]\r\nK\r\nJ=j\r\n"},
-    {"cp932", "[S]\r\nK=C:\\\x83\x5C\x83\x74\x83\x67\r\n"},
-};
 constexpr const char* keys[] = {"K", "J", "Q", "M", "E", "X"};
 
 std::string shown(const std::string& text) {
@@ -55,21 +35,22 @@ TEST(ProfileDifferential, SystemAndPortableReadingsDifferOnlyAsListed) {
     const std::u8string name = path.u8string();
     const std::string file(name.begin(), name.end());
     std::ostringstream table;
-    for (const Case& c : cases) {
-        const std::vector<std::uint8_t> bytes(c.content.begin(), c.content.end());
+    for (const auto& c : testing_support::readCases("profile/files.txt")) {
+        const std::string& content = c.at(1);
+        const std::vector<std::uint8_t> bytes(content.begin(), content.end());
         ASSERT_EQ(platform::replaceFileContent(file, bytes).status, platform::ReplaceResult::ok);
         for (const char* key : keys) {
             const std::string system = platform::readProfileString("S", key, "def", file);
             // The file holds CP932; the system side hands values over as UTF-8.
             const std::string ours = platform::cp932ToUtf8Lossy(
-                platform::profileStringValue(c.content, "S", key, "def"));
+                platform::profileStringValue(content, "S", key, "def"));
             if (system != ours)
-                table << c.name << " | " << key << " | string | " << shown(system) << " | "
+                table << c[0] << " | " << key << " | string | " << shown(system) << " | "
                       << shown(ours) << '\n';
             const int systemInt = platform::readProfileInt("S", key, 7, file);
-            const int oursInt = platform::profileIntValue(c.content, "S", key, 7);
+            const int oursInt = platform::profileIntValue(content, "S", key, 7);
             if (systemInt != oursInt)
-                table << c.name << " | " << key << " | integer | " << systemInt << " | " << oursInt
+                table << c[0] << " | " << key << " | integer | " << systemInt << " | " << oursInt
                       << '\n';
         }
     }

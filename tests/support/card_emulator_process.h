@@ -7,7 +7,6 @@
 #ifdef _WIN32
 #include <windows.h>
 #else
-#include <fcntl.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
@@ -38,7 +37,11 @@ class CardEmulatorProcess {
         // takes its emulator with it.
         args.insert(args.end(), {"--stop-file", dir_ / "stop", "--exit-with-parent"});
         args.insert(args.end(), faultOptions.begin(), faultOptions.end());
-        spawn(args, dir_ / "output.txt");
+        // Through the shell, so that its output goes to a file and it holds none of the test's
+        // own output pipes (Wine hands a Linux process no Windows handles).
+        args.insert(args.begin(), {"/bin/sh", "-c", "out=$1; shift; exec \"$@\" </dev/null >\"$out\" 2>&1",
+                                   "sh", dir_ / "output.txt"});
+        spawn(args);
         // An emulator that cannot start exits at once and never writes its port. Anything but a
         // loopback address would expose the test's folder to the network.
         for (int waited = 0; port_ == 0 && waited < 1000; ++waited) {
@@ -90,12 +93,9 @@ class CardEmulatorProcess {
     }
 
   private:
-    // Through the Linux shell, so that the emulator's output goes to its file and it holds
-    // none of the test's own output pipes (Wine hands a Linux process no Windows handles).
-    void spawn(std::vector<std::string> args, const std::string& output) {
-        args.insert(args.begin(), {"-c", "out=$1; shift; exec \"$@\" </dev/null >\"$out\" 2>&1", "sh", output});
-        std::string line = "Z:/bin/sh";
-        for (const std::string& arg : args) line += " \"" + unixPath(arg) + "\"";
+    void spawn(const std::vector<std::string>& args) {
+        std::string line = "Z:" + args[0];
+        for (std::size_t i = 1; i < args.size(); ++i) line += " \"" + unixPath(args[i]) + "\"";
         STARTUPINFOA startup{};
         startup.cb = sizeof startup;
         PROCESS_INFORMATION info{};
@@ -132,16 +132,12 @@ class CardEmulatorProcess {
     }
 
   private:
-    void spawn(const std::vector<std::string>& args, const std::string& output) {
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_addopen(&actions, 1, output.c_str(), O_WRONLY | O_CREAT, 0600);
+    void spawn(const std::vector<std::string>& args) {
         std::vector<char*> argv;
         for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
         argv.push_back(nullptr);
-        const int spawned = posix_spawn(&pid_, argv[0], &actions, nullptr, argv.data(), environ);
-        posix_spawn_file_actions_destroy(&actions);
-        if (spawned != 0) throw std::runtime_error("cannot start " + args[0]);
+        if (posix_spawn(&pid_, argv[0], nullptr, nullptr, argv.data(), environ) != 0)
+            throw std::runtime_error("cannot start " + args[0]);
     }
     pid_t pid_ = -1;
 #endif

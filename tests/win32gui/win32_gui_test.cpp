@@ -3,13 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
 
 #include "app/win32/define_dlg.h"
 #include "app/win32/text.h"
 #include "app/win32/vkrandom_dlg.h"
 #include "core/messages.h"
 #include "platform/encoding.h"
+#include "support/temp_dir.h"
 
 namespace fs = std::filesystem;
 using namespace core;
@@ -59,20 +59,15 @@ class Gui : public testing::Test {
   protected:
     // The robot folder and catalogues the Qt window's tests use too.
     Gui() {
-        fs::copy(VKRANDOM_SOURCE_DIR "/tests/data/gui", dir, fs::copy_options::recursive);
+        fs::copy(VKRANDOM_SOURCE_DIR "/tests/data/gui", dir.path(), fs::copy_options::recursive);
         write("VKRandom.ini",
               "[DATA]\r\nPATH=" + path("robot") + "\r\n[REMOTE]\r\nCONNECT_TYPE=0\r\n");
     }
-    ~Gui() override { fs::remove_all(dir, ignored); }
-    std::string path(const char* name) const { return (dir / name).make_preferred().string(); }
+    std::string path(const char* name) const { return fs::path(dir / name).make_preferred().string(); }
     void write(const char* name, const std::string& utf8) const {
-        fs::create_directories((dir / name).parent_path());
-        std::ofstream(dir / name, std::ios::binary) << platform::utf8ToCp932(utf8).value();
+        testing_support::writeFile(dir / name, platform::utf8ToCp932(utf8).value());
     }
-    std::string read(const char* name) const {
-        std::ifstream in(dir / name, std::ios::binary);
-        return {std::istreambuf_iterator<char>(in), {}};
-    }
+    std::string read(const char* name) const { return testing_support::readFile(dir / name); }
     bool stored(const std::string& s) const { return read("VKRandom.ini").find(s) != s.npos; }
     // Delivers what is queued, keys through the dialog manager of `d` as the modal loop does.
     static void pump(HWND d = nullptr) {
@@ -86,7 +81,7 @@ class Gui : public testing::Test {
     }
     bool checked(HWND d, int id) const { return IsDlgButtonChecked(d, id) == BST_CHECKED; }
     EditorOptions options() const {
-        return {path("VKRandom.ini"), "vkrandom-test-" + dir.filename().string(), path("."), {}};
+        return {path("VKRandom.ini"), "vkrandom-test-" + fs::path(dir.path()).filename().string(), path("."), {}};
     }
     HWND open() {
         window.reset();
@@ -113,10 +108,9 @@ class Gui : public testing::Test {
         return k - 1;
     }
 
-    fs::path dir = fs::temp_directory_path() / ("vkrandom-" + std::to_string(GetTickCount64()));
+    testing_support::TempDir dir;
     Runner runner;
     std::optional<app::CVKRandomDlg> window;
-    std::error_code ignored;
 };
 
 }  // namespace
