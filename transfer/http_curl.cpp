@@ -52,13 +52,7 @@ std::size_t onHeader(char* data, std::size_t size, std::size_t count, void* user
         reply.contentLength.reset();
         reply.conflictingLengths = reply.chunked = false;
         x.serverCloses = false;
-    } else if (startsWithIgnoringCase(line, "content-length:")) {
-        const auto value = contentLengthValue(line.substr(15));
-        if (!value || (reply.contentLength && *reply.contentLength != *value))
-            reply.conflictingLengths = true;
-        if (value) reply.contentLength = value;
-    } else if (startsWithIgnoringCase(line, "transfer-encoding:")) {
-        reply.chunked = line.find("chunked") != std::string_view::npos;
+    } else if (noteBodyHeader(line, reply)) {
     } else if (startsWithIgnoringCase(line, "connection:") &&
                line.find("close") != std::string_view::npos) {
         x.serverCloses = true;

@@ -75,9 +75,10 @@ struct HttpReply {
 };
 
 // For the transports' reading of reply headers: whether `line` starts with `prefix` in any
-// letter case ("content-length:"), and a Content-Length value (decimal digits between blanks).
+// letter case ("content-length:"), and what a header line declares about the body
+// (Content-Length, Transfer-Encoding), noted in `reply`; false for any other line.
 bool startsWithIgnoringCase(std::string_view line, std::string_view prefix);
-std::optional<std::uint64_t> contentLengthValue(std::string_view value);
+bool noteBodyHeader(std::string_view line, HttpReply& reply);
 
 // Performs the exchange. Never throws; every problem is a failure kind in the reply.
 HttpReply performHttp(const HttpRequest& request);

@@ -141,14 +141,7 @@ void readDeclarations(HINTERNET request, HttpReply& reply) {
         const auto end = std::min(headers.find("\r\n", pos), headers.size());
         const std::string_view line(headers.data() + pos, end - pos);
         pos = end + 2;
-        if (startsWithIgnoringCase(line, "content-length:")) {
-            const auto value = contentLengthValue(line.substr(15));
-            if (!value || (reply.contentLength && *reply.contentLength != *value))
-                reply.conflictingLengths = true;
-            if (value) reply.contentLength = value;
-        } else if (startsWithIgnoringCase(line, "transfer-encoding:")) {
-            reply.chunked = line.find("chunked") != std::string_view::npos;
-        }
+        noteBodyHeader(line, reply);
     }
 }
 
