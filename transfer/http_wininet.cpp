@@ -200,7 +200,12 @@ void perform(Exchange& x, HINTERNET session) {
                            static_cast<DWORD>(wideHeaders.size()),
                            post ? const_cast<std::uint8_t*>(request.body.data()) : nullptr,
                            post ? static_cast<DWORD>(request.body.size()) : 0);
-    if (!ok) return fail(reply, ::GetLastError());
+    if (!ok) {
+        fail(reply, ::GetLastError());
+        // Broken off before any reply came: the card closed without answering.
+        if (reply.failure == HttpFailure::cutShort) reply.failure = HttpFailure::noReply;
+        return;
+    }
     x.sent = true;
     x.moved += request.body.size();
     readDeclarations(handle.handle, reply);

@@ -126,7 +126,7 @@ struct Session : SessionFixture {
             EXPECT_EQ(secondPrompts.messages, std::vector<int>{106});
             EXPECT_TRUE(second.closeRequests == 1 && second.lines.empty());
         } else if (verb == "messages") {
-            EXPECT_EQ(prompts.messages, ints(1));
+            EXPECT_EQ(prompts.messages, ints(1)) << (prompts.messageTexts.empty() ? "" : prompts.messageTexts.back());
             prompts.messages.clear();
             prompts.messageTexts.clear();
         } else if (verb == "lines") EXPECT_EQ(window.lines.size(), n(1));
