@@ -26,8 +26,8 @@ void loadCatalogue(benchmark::State& state) {
             state.SkipWithError("load failed");
         benchmark::DoNotOptimize(items.data());
     }
-    state.counters["lines/s"] =
-        benchmark::Counter(static_cast<double>(lines), benchmark::Counter::kIsIterationInvariantRate);
+    state.counters["lines/s"] = benchmark::Counter(static_cast<double>(lines),
+                                                   benchmark::Counter::kIsIterationInvariantRate);
 }
 BENCHMARK(loadCatalogue)->Arg(256)->Arg(100000)->Unit(benchmark::kMillisecond);
 

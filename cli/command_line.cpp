@@ -32,7 +32,8 @@ constexpr std::string_view usage =
     "  --help, --version\n"
     "\n"
     "Messages go to stderr as \"[ID] TEXT\", file errors as \"[file-error] TEXT\", open-file\n"
-    "dialogs as \"[dialog] <initial file name>\" (e.g. \"STARTUP.XML\", \"ADDON/REMOTE.LOG\": paths\n"
+    "dialogs as \"[dialog] <initial file name>\" (e.g. \"STARTUP.XML\", \"ADDON/REMOTE.LOG\": "
+    "paths\n"
     "with \"/\"), each answered by the next --choose PATH.\n"
     "Exit status: 0 done; 1 failed or refused (list: also when the catalogue could not be\n"
     "read; exec: also when nothing was run); 2 usage error; 3 another instance is running.\n";

@@ -18,7 +18,7 @@ struct RandomItem {
     std::string name;             // CP932, at most 255 bytes
     std::string fileName;         // CP932, relative to the program folder, '\' separators
     std::int32_t slotOffset = 0;
-    std::int32_t labelCount = 0;  // 0..15
+    std::int32_t labelCount = 0;      // 0..15
     std::vector<std::string> labels;  // labelCount texts; label k is labels[k - 1]
 };
 

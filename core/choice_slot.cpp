@@ -21,7 +21,9 @@ SlotBytes bytesOf(std::string_view text) {
 }
 
 // Slot bytes count as signed 8-bit values, as the robot's tools always read them.
-int signedByte(std::uint8_t b) { return static_cast<std::int8_t>(b); }
+int signedByte(std::uint8_t b) {
+    return static_cast<std::int8_t>(b);
+}
 
 }  // namespace
 

@@ -20,7 +20,7 @@ enum ControlId : int {
 inline constexpr int maxShownChoices = 14;
 
 class EditorWindow {
-public:
+  public:
     virtual ~EditorWindow() = default;
     // List box 1000. Texts are CP932 bytes as the catalogue holds them; the window converts
     // them for display and hands the same bytes back.

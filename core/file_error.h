@@ -11,12 +11,12 @@
 namespace core {
 
 class FileError : public std::runtime_error {
-public:
+  public:
     FileError(std::string path, platform::FileErrorCause cause);
     const std::string& path() const { return path_; }
     platform::FileErrorCause cause() const { return cause_; }
 
-private:
+  private:
     std::string path_;
     platform::FileErrorCause cause_;
 };

@@ -17,7 +17,7 @@ struct OpenFileQuestion {
 };
 
 class Prompts {
-public:
+  public:
     virtual ~Prompts() = default;
     // A modal box with OK only; `text` is the message's UTF-8 text, inserts already applied.
     virtual void showMessage(int id, const std::string& text) = 0;

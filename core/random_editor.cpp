@@ -2,7 +2,6 @@
 // decisions. Slot access and remote execution live in their own files.
 #include "core/random_editor.h"
 
-
 #include "core/messages.h"
 #include "platform/instance_lock.h"
 #include "platform/paths.h"
@@ -34,10 +33,10 @@ bool CRandomEditor::startUp(EditorWindow& window) {
         return false;
     }
     if (!usesCard()) {
-        const auto startup = settings_.programFolder.empty() || settings_.programFolderCut
-                                 ? std::nullopt
-                                 : platform::resolveProgramPath(settings_.programFolder,
-                                                                startupFileName);
+        const auto startup =
+            settings_.programFolder.empty() || settings_.programFolderCut
+                ? std::nullopt
+                : platform::resolveProgramPath(settings_.programFolder, startupFileName);
         if ((!startup || !platform::fileExists(*startup)) && !chooseProgramFolder())
             showMessage(prompts_, msgUseSettings);
     }

@@ -3,8 +3,8 @@
 #pragma once
 
 #include <array>
-#include <functional>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -51,7 +51,7 @@ struct EditorOptions {
 };
 
 class CRandomEditor {
-public:
+  public:
     CRandomEditor(Prompts& prompts, EditorOptions options = {});
     ~CRandomEditor();
     CRandomEditor(const CRandomEditor&) = delete;
@@ -100,7 +100,7 @@ public:
     Prompts& prompts() { return prompts_; }
     transfer::CardClient& cardClient();
 
-private:
+  private:
     bool usesCard() const;
     ProgramPath programPathOf(const RandomItem& item) const;
     int readChoiceFromCard(const RandomItem& item);

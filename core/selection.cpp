@@ -36,12 +36,15 @@ std::optional<std::pair<std::optional<std::string>, std::string>> cardUploadTarg
 }
 
 // Choices the window can show: a 15th label has no radio button, so it is never offered.
-int offeredChoices(const RandomItem& e) { return std::min(e.labelCount, maxShownChoices); }
+int offeredChoices(const RandomItem& e) {
+    return std::min(e.labelCount, maxShownChoices);
+}
 
 // Only a slot that lies wholly in the part of a program a write handles is editable: a slot
 // written in part would leave a broken element in the program.
 bool slotInRange(const RandomItem& e) {
-    return e.slotOffset >= 0 && static_cast<std::size_t>(e.slotOffset) + slotSize <= programBufferSize;
+    return e.slotOffset >= 0 &&
+           static_cast<std::size_t>(e.slotOffset) + slotSize <= programBufferSize;
 }
 
 }  // namespace
@@ -53,8 +56,8 @@ int CRandomEditor::readChoice(int index) {
     if (usesCard()) return readChoiceFromCard(e);
     const auto path = programPathOf(e).native;
     if (!path) return -1;
-    const auto window = platform::readAt(*path, static_cast<std::uint64_t>(e.slotOffset),
-                                         slotWindowSize);
+    const auto window =
+        platform::readAt(*path, static_cast<std::uint64_t>(e.slotOffset), slotWindowSize);
     return window && window->size() >= slotSize ? decodeChoice(*window, offeredChoices(e)) : -1;
 }
 
@@ -120,7 +123,8 @@ void CRandomEditor::selectEntry(EditorWindow& window) {
         window.setControlText(idRadioRandom + k, e.labels[static_cast<std::size_t>(k - 1)]);
     window.setControlText(idFileNameText, e.fileName);
     for (int j = 0; j <= maxShownChoices; ++j) window.setChecked(idRadioRandom + j, j == choice);
-    for (int j = 1; j <= maxShownChoices; ++j) window.setShown(idRadioRandom + j, j <= e.labelCount);
+    for (int j = 1; j <= maxShownChoices; ++j)
+        window.setShown(idRadioRandom + j, j <= e.labelCount);
     window.setEnabled(idExportButton, choice != -1);
     window.setEnabled(idExecuteButton, settings_.connectType != 0 && choice != -1);
     selectedIndex_ = index;

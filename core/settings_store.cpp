@@ -12,7 +12,9 @@ namespace {
 constexpr int defaultTableCapacity = 256;
 constexpr int maxTableCapacity = 65536;
 
-std::string decimal(int value) { return std::to_string(value); }
+std::string decimal(int value) {
+    return std::to_string(value);
+}
 
 // A settings path that names a folder, FIFO or device is no settings file: reading one could
 // block start-up for good, and a write must not replace what is not ours.
@@ -34,7 +36,8 @@ Settings readSettings(const std::string& path) {
     s.programType = readProfileInt("DATA", "VERSION", 1, path);
     // Only a reservation: the table grows with the catalogue, so odd values fall back quietly.
     const int capacity = readProfileInt("DATA", "NINSHIKI_DATA_COUNT", defaultTableCapacity, path);
-    s.tableCapacity = capacity > 0 && capacity <= maxTableCapacity ? capacity : defaultTableCapacity;
+    s.tableCapacity =
+        capacity > 0 && capacity <= maxTableCapacity ? capacity : defaultTableCapacity;
     // Read one byte beyond the limit to tell a folder that fits from one that was cut to it.
     s.programFolder = readProfileString("DATA", "PATH", "", path, programFolderLimit + 2);
     s.programFolderCut = s.programFolder.size() > programFolderLimit;

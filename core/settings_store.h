@@ -9,8 +9,8 @@ struct Settings {
     int playerType = 0;
     int connectType = 0;
     int programType = 1;
-    int tableCapacity = 256;  // NINSHIKI_DATA_COUNT, already sanitised
-    std::string programFolder;    // PATH, at most 259 bytes
+    int tableCapacity = 256;        // NINSHIKI_DATA_COUNT, already sanitised
+    std::string programFolder;      // PATH, at most 259 bytes
     bool programFolderCut = false;  // PATH was longer: the folder it names is not the one meant
     std::string remoteDir = ".";
     int remoteInterval = 1000;

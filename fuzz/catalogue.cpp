@@ -1,13 +1,14 @@
 // Any bytes as one catalogue data line and as a whole catalogue file (catalogues come from the
 // internet and hand edits): entries stay inside their line and inside the entry's limits, and a
 // file gives at most one entry per data line.
+#include "core/catalogue.h"
+
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <string_view>
 #include <vector>
 
-#include "core/catalogue.h"
 #include "fuzz_check.h"
 #include "scratch_file.h"
 
@@ -37,7 +38,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::vector<core::RandomItem> items;
     FUZZ_CHECK(core::readCatalogueFile(scratch.holding(content), items));
     // The header line never becomes an entry.
-    FUZZ_CHECK(items.size() <= static_cast<std::size_t>(std::count(content.begin(), content.end(), '\n')));
+    FUZZ_CHECK(items.size() <=
+               static_cast<std::size_t>(std::count(content.begin(), content.end(), '\n')));
     for (const auto& item : items) checkEntry(item, content);
     return 0;
 }

@@ -22,7 +22,8 @@ void staysInsideTheFolder(const std::string& name) {
     static const ScratchFile folder("paths");
     static const bool made = [] {
         for (const char* file : {"STARTUP.XML", "ACT/A.XML", "Act2/b.xml", "ACT/SUB/C.XML"}) {
-            std::filesystem::create_directories(std::filesystem::path(folder.path() + "/" + file).parent_path());
+            std::filesystem::create_directories(
+                std::filesystem::path(folder.path() + "/" + file).parent_path());
             std::ofstream(folder.path() + "/" + file) << "x";
         }
         return true;
@@ -49,7 +50,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string text = input.ConsumeRemainingBytesAsString();
     staysInsideTheFolder(text);
     // What the card may be sent: CP932 text without NUL bytes (a NUL would end the name early).
-    const auto utf8 = text.find('\0') == std::string::npos ? platform::cp932ToUtf8(text) : std::nullopt;
+    const auto utf8 =
+        text.find('\0') == std::string::npos ? platform::cp932ToUtf8(text) : std::nullopt;
     std::string encoded;
     if (utf8)
         for (const unsigned char byte : *utf8) {
@@ -57,7 +59,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             std::snprintf(triplet, sizeof triplet, "%%%02X", unsigned{byte});
             encoded += triplet;
         }
-    FUZZ_CHECK(transfer::toUtf8(text, nullptr, 0) == (utf8 ? std::optional(utf8->size() + 1) : std::nullopt));
+    FUZZ_CHECK(transfer::toUtf8(text, nullptr, 0) ==
+               (utf8 ? std::optional(utf8->size() + 1) : std::nullopt));
     for (const bool percent : {true, false}) {
         // Exactly `capacity` bytes of their own, so one byte too many is an ASan report.
         auto buffer = std::make_unique<char[]>(capacity);

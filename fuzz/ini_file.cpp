@@ -30,9 +30,11 @@ std::vector<std::string_view> linesOf(std::string_view content) {
 
 // Letters, digits and '_' from arbitrary bytes: names any real settings file could hold.
 std::string saneName(FuzzedDataProvider& input, std::size_t minLength) {
-    static constexpr std::string_view alphabet = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789_";
+    static constexpr std::string_view alphabet =
+        "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789_";
     std::string name(input.ConsumeIntegralInRange<std::size_t>(minLength, 12), 'A');
-    for (char& c : name) c = alphabet[input.ConsumeIntegralInRange<std::size_t>(0, alphabet.size() - 1)];
+    for (char& c : name)
+        c = alphabet[input.ConsumeIntegralInRange<std::size_t>(0, alphabet.size() - 1)];
     return name;
 }
 
@@ -60,7 +62,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // line was replaced, by at most a section line, a key line and a line end.
     const auto oldLines = linesOf(content), newLines = linesOf(after);
     std::size_t head = 0, tail = 0;
-    while (head < std::min(oldLines.size(), newLines.size()) && oldLines[head] == newLines[head]) ++head;
+    while (head < std::min(oldLines.size(), newLines.size()) && oldLines[head] == newLines[head])
+        ++head;
     while (tail < std::min(oldLines.size(), newLines.size()) - head &&
            oldLines[oldLines.size() - 1 - tail] == newLines[newLines.size() - 1 - tail])
         ++tail;

@@ -55,7 +55,8 @@ class ScriptedCard {
                 request.append(chunk, static_cast<std::size_t>(got));
                 const auto end = request.find("\r\n\r\n"), at = request.find("Content-Length: ");
                 if (end != std::string::npos)
-                    wanted = end + 4 + (at < end ? std::strtoul(&request[at + 16], nullptr, 10) : 0);
+                    wanted =
+                        end + 4 + (at < end ? std::strtoul(&request[at + 16], nullptr, 10) : 0);
             }
             std::unique_lock lock(mutex_);
             const std::string reply = reply_;

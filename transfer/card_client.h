@@ -24,7 +24,7 @@ inline constexpr std::size_t commandReplyLimit = 300;
 inline constexpr std::string_view boundary = "========================";  // 24 '='
 
 class CardClient {
-public:
+  public:
     // `host` is a host name, name.local or an IP address, each with an optional ":port".
     CardClient(core::Prompts& prompts, std::string host);
 
@@ -68,7 +68,7 @@ public:
     std::string baseUrl() const;    // "http://host/"
     std::string uploadUrl() const;  // "http://host/upload.cgi"
 
-private:
+  private:
     HttpRequest request(std::string url) const;
     void showFailure(HttpFailure failure, std::string_view detail);
 

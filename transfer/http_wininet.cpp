@@ -150,7 +150,9 @@ void readDeclarations(HINTERNET request, HttpReply& reply) {
 // up is left to finish on its own, and must not write into the caller's buffers by then.
 struct Exchange {
     explicit Exchange(const HttpRequest& r)
-        : request(r), body(r.body.begin(), r.body.end()), data(r.discardBody ? 0 : r.destination.size()) {
+        : request(r),
+          body(r.body.begin(), r.body.end()),
+          data(r.discardBody ? 0 : r.destination.size()) {
         request.body = body;
         request.destination = data;
         request.progress = nullptr;
@@ -232,7 +234,8 @@ void perform(Exchange& x, HINTERNET session) {
         if (ready == 0) break;
         const auto want = static_cast<DWORD>(std::min<std::size_t>({room, ready, 1 << 20}));
         DWORD n = 0;
-        if (!::InternetReadFile(handle.handle, into, want, &n)) return fail(reply, ::GetLastError());
+        if (!::InternetReadFile(handle.handle, into, want, &n))
+            return fail(reply, ::GetLastError());
         if (n == 0) break;
         reply.received += n;
         if (keep) reply.kept += n;

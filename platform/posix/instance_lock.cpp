@@ -34,7 +34,8 @@ std::unique_ptr<InstanceLock> InstanceLock::tryAcquire(const std::string& lockPa
 }
 
 InstanceLock::~InstanceLock() {
-    if (handle_ >= 0) ::close(static_cast<int>(handle_));  // closing the last descriptor drops the lock
+    if (handle_ >= 0)
+        ::close(static_cast<int>(handle_));  // closing the last descriptor drops the lock
 }
 
 std::string defaultLockPath() {

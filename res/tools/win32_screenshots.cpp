@@ -14,8 +14,8 @@ using std::min;
 
 #include <string>
 
-#include "app/win32/vkrandom_dlg.h"
 #include "app/win32/text.h"
+#include "app/win32/vkrandom_dlg.h"
 
 namespace {
 
@@ -35,7 +35,8 @@ void save(HWND window, const wchar_t* name) {
     HGDIOBJ old = SelectObject(memory, bitmap);
     BitBlt(memory, 0, 0, r.right - r.left, r.bottom - r.top, screen, r.left, r.top, SRCCOPY);
     SelectObject(memory, old);
-    const CLSID png = {0x557cf406, 0x1a04, 0x11d3, {0x9a, 0x73, 0x00, 0x00, 0xf8, 0x1e, 0xf3, 0x2e}};
+    const CLSID png = {
+        0x557cf406, 0x1a04, 0x11d3, {0x9a, 0x73, 0x00, 0x00, 0xf8, 0x1e, 0xf3, 0x2e}};
     Gdiplus::Bitmap picture(bitmap, nullptr);
     picture.Save((folder + L"\\" + name + L".png").c_str(), &png, nullptr);
     DeleteObject(bitmap);

@@ -11,11 +11,11 @@
 
 #include <csignal>
 
-#include "support/session_script.h"
 #include "platform/file_io.h"
 #include "platform/ini_file.h"
 #include "platform/instance_lock.h"
 #include "platform/paths.h"
+#include "support/session_script.h"
 
 namespace {
 
@@ -72,7 +72,8 @@ TEST(PosixPaths, SettingsFileBesideExecutableOrInConfigHomeAndMountPoints) {
     EXPECT_EQ(platform::mountPointOf("/"), "/");
     writeFile(dir / "card/STARTUP.XML", "x");
     const std::string mount = platform::mountPointOf(dir / "card/STARTUP.XML");
-    struct stat fileStat {}, mountStat {};
+    struct stat fileStat {
+    }, mountStat{};
     ASSERT_EQ(::stat((dir / "card").c_str(), &fileStat) | ::stat(mount.c_str(), &mountStat), 0);
     EXPECT_EQ(fileStat.st_dev, mountStat.st_dev);
     EXPECT_EQ(platform::mountPointOf(dir / "card/missing/../STARTUP.XML"), mount);
@@ -106,14 +107,17 @@ TEST(PosixSettings, WriteKeepsTheModeAndWorksInAFolderWeCannotWrite) {
     EXPECT_EQ(readFile(path), "[DATA]\r\nPATH=c\r\n");
 }
 
-TEST(PosixSessionScripts, EveryStepOfEveryScript) { playSessions("sessions_posix.txt"); }
+TEST(PosixSessionScripts, EveryStepOfEveryScript) {
+    playSessions("sessions_posix.txt");
+}
 
 // FAT cards and copies of them differ in letter case; folding is used only when one name fits.
 TEST(PosixPaths, CaseIsFoldedOnlyWhenExactlyOneNameMatches) {
     TempDir dir;
     writeFile(dir / "act/a.xml", "x");
     EXPECT_EQ(platform::resolveProgramPath(dir.path(), "ACT\\A.XML"), dir / "act/a.xml");
-    EXPECT_EQ(platform::resolveProgramPath(dir.path() + "/", "Act\\\\NEW.XML"), dir / "act/NEW.XML");
+    EXPECT_EQ(platform::resolveProgramPath(dir.path() + "/", "Act\\\\NEW.XML"),
+              dir / "act/NEW.XML");
     writeFile(dir / "act/A.xml", "y");
     EXPECT_EQ(platform::resolveProgramPath(dir.path(), "act\\A.xml"), dir / "act/A.xml");
     EXPECT_EQ(platform::resolveProgramPath(dir.path(), "ACT\\A.XML"), dir / "act/A.XML");

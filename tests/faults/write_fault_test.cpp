@@ -30,11 +30,15 @@ TEST_F(SessionFixture, FailedSlotWritesShow112AndKeepEveryByteOutsideTheSlot) {
         Plan plan;
         bool works;
     } cases[] = {
-        {{Call::pwrite, ENOSPC}, false}, {{Call::pwrite, ENOSPC, 7}, false},
-        {{Call::pwrite, EIO, 29}, false}, {{Call::pwrite, 0}, false},
-        {{Call::fsync, EIO}, false}, {{Call::close, EIO}, false},
+        {{Call::pwrite, ENOSPC}, false},
+        {{Call::pwrite, ENOSPC, 7}, false},
+        {{Call::pwrite, EIO, 29}, false},
+        {{Call::pwrite, 0}, false},
+        {{Call::fsync, EIO}, false},
+        {{Call::close, EIO}, false},
         // Interrupted and short writes are carried on until the whole slot is written.
-        {{Call::pwrite, EINTR, 0, 3}, true}, {{Call::pwrite, EIO, SIZE_MAX, SIZE_MAX, 1}, true},
+        {{Call::pwrite, EINTR, 0, 3}, true},
+        {{Call::pwrite, EIO, SIZE_MAX, SIZE_MAX, 1}, true},
     };
     start();
     for (const auto& c : cases) {
@@ -49,7 +53,8 @@ TEST_F(SessionFixture, FailedSlotWritesShow112AndKeepEveryByteOutsideTheSlot) {
         }
         EXPECT_EQ(prompts.messages, std::vector<int>{c.works ? 113 : 112});
         const std::string now = readFile(program);
-        EXPECT_EQ(now.substr(0, 1000) + now.substr(1030), original.substr(0, 1000) + original.substr(1030));
+        EXPECT_EQ(now.substr(0, 1000) + now.substr(1030),
+                  original.substr(0, 1000) + original.substr(1030));
         if (c.works) {
             EXPECT_EQ(now.substr(1000, 30), constantSlot(2));
         }
@@ -65,17 +70,18 @@ TEST(DurableWriteFaults, CopyAndRecordReportEveryFailedStep) {
                              Plan{Call::fsync, EIO}, Plan{Call::close, EIO}}) {
         Injection fault(plan);
         EXPECT_FALSE(platform::copyFileDurably(dir / "A.XML", dir / "TEMP.VX4"));
-        EXPECT_EQ(platform::replaceFileContent(dir / "REMOTE.LOG", std::vector<std::uint8_t>(16))
-                      .status,
-                  platform::ReplaceResult::writeFailed);
+        EXPECT_EQ(
+            platform::replaceFileContent(dir / "REMOTE.LOG", std::vector<std::uint8_t>(16)).status,
+            platform::ReplaceResult::writeFailed);
     }
 }
 
 // A settings file as users keep it, also reached through a symbolic link; every kind of edit,
 // failing at every step, leaves it as it was, and the session goes on with its new values.
 TEST(SettingsFaults, FailedWriteLeavesTheOldFileAndNoTemporary) {
-    const std::string userFile = "; VKRandom\r\n[DATA]\r\nVERSION = 2\r\nPATH=/media/\x83\x8d\r\n"
-                                 "[REMOTE]\nCONNECT_TYPE=1 ; usb\r\n";
+    const std::string userFile =
+        "; VKRandom\r\n[DATA]\r\nVERSION = 2\r\nPATH=/media/\x83\x8d\r\n"
+        "[REMOTE]\nCONNECT_TYPE=1 ; usb\r\n";
     TempDir dir;
     const std::string target = dir / "real/VKRandom.ini", link = dir / "bin/VKRandom.ini";
     writeFile(target, userFile);
@@ -85,8 +91,9 @@ TEST(SettingsFaults, FailedWriteLeavesTheOldFileAndNoTemporary) {
         return readFile(target) == userFile && std::filesystem::is_symlink(link) &&
                std::distance(std::filesystem::directory_iterator(dir / "real"), {}) == 1;
     };
-    for (const Plan& plan : {Plan{Call::write, ENOSPC, 40}, Plan{Call::write, 0, 10},
-                             Plan{Call::fsync, EIO}, Plan{Call::close, EIO}, Plan{Call::rename, EIO}}) {
+    for (const Plan& plan :
+         {Plan{Call::write, ENOSPC, 40}, Plan{Call::write, 0, 10}, Plan{Call::fsync, EIO},
+          Plan{Call::close, EIO}, Plan{Call::rename, EIO}}) {
         for (const std::string& file : {target, link}) {
             for (const auto& [section, key] : {std::pair{"DATA", "PATH"}, {"NEW", "KEY"}}) {
                 Injection fault(plan);

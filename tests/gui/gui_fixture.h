@@ -39,7 +39,8 @@ class ScriptedRunner : public app::DialogRunner {
         if (auto* box = qobject_cast<QMessageBox*>(&dialog)) {
             s.kind = box->property("messageId").toString();
             s.icon = box->icon();
-            s.text = box->text() + (box->standardButtons() == QMessageBox::Ok ? "" : " [not OK only]");
+            s.text =
+                box->text() + (box->standardButtons() == QMessageBox::Ok ? "" : " [not OK only]");
         } else if (qobject_cast<QFileDialog*>(&dialog)) {
             s.kind = "file";
         } else if (qobject_cast<app::CDefineDlg*>(&dialog)) {
@@ -52,7 +53,9 @@ class ScriptedRunner : public app::DialogRunner {
         return step(dialog);
     }
     void then(Step step) { steps.push_back(std::move(step)); }
-    void ok() { then([](QDialog&) { return int(QDialog::Accepted); }); }
+    void ok() {
+        then([](QDialog&) { return int(QDialog::Accepted); });
+    }
     void chooseFile(const QString& path) {
         then([path](QDialog& dialog) {
             static_cast<QFileDialog&>(dialog).selectFile(path);
@@ -77,7 +80,9 @@ class ScriptedRunner : public app::DialogRunner {
     std::deque<Step> steps;
 };
 
-inline std::string native(const QString& path) { return QFile::encodeName(path).toStdString(); }
+inline std::string native(const QString& path) {
+    return QFile::encodeName(path).toStdString();
+}
 inline void writeFile(const QString& path, const QByteArray& bytes) {
     testing_support::writeFile(native(path), bytes.toStdString());
 }
@@ -87,7 +92,8 @@ inline QByteArray readFile(const QString& path) {
 
 // A copy of tests/data/gui: robot/ with STARTUP.XML (random, 5 labels), ACT/DANCE.XML (choice 2
 // of 2), WALK.XML (random), PALLO.XML; Random.csv listing them (PALLO for program type 2 only),
-// RandomV2.csv; and VKRandom.ini with PATH and CONNECT_TYPE 0. open() shows a new window (the old one goes first).
+// RandomV2.csv; and VKRandom.ini with PATH and CONNECT_TYPE 0. open() shows a new window (the old
+// one goes first).
 struct WindowFixture {
     WindowFixture() {
         std::filesystem::copy(VKRANDOM_SOURCE_DIR "/tests/data/gui", native(dir.path()),
@@ -96,9 +102,13 @@ struct WindowFixture {
     }
     QString path(const QString& name) const { return dir.filePath(name); }
     QString robot() const { return path("robot"); }
-    void writeSettings(const QByteArray& content) const { writeFile(path("VKRandom.ini"), content); }
+    void writeSettings(const QByteArray& content) const {
+        writeFile(path("VKRandom.ini"), content);
+    }
     QByteArray settings() const { return readFile(path("VKRandom.ini")); }
-    QByteArray pathLine(const QString& folder) const { return "PATH=" + QFile::encodeName(folder) + "\r\n"; }
+    QByteArray pathLine(const QString& folder) const {
+        return "PATH=" + QFile::encodeName(folder) + "\r\n";
+    }
     core::EditorOptions options() const {
         return {native(path("VKRandom.ini")), native(path("lock")), native(dir.path()), {}};
     }
@@ -120,7 +130,9 @@ inline QListWidget* listOf(app::CVKRandomDlg& w) {
 inline QRadioButton* radioOf(app::CVKRandomDlg& w, int id) {
     return static_cast<QRadioButton*>(w.control(id));
 }
-inline void click(QWidget* widget) { QTest::mouseClick(widget, Qt::LeftButton); }
+inline void click(QWidget* widget) {
+    QTest::mouseClick(widget, Qt::LeftButton);
+}
 inline void clickLine(app::CVKRandomDlg& w, int row, bool twice = false) {
     const QPoint at = listOf(w)->visualItemRect(listOf(w)->item(row)).center();
     QTest::mouseClick(listOf(w)->viewport(), Qt::LeftButton, {}, at);
@@ -139,6 +151,8 @@ inline int shownChoices(app::CVKRandomDlg& w) {
         if (!radioOf(w, core::idRadioRandom + k)->isHidden()) shown = shown == k - 1 ? k : -1;
     return shown;
 }
-inline bool isEnabled(app::CVKRandomDlg& w, int id) { return w.control(id)->isEnabled(); }
+inline bool isEnabled(app::CVKRandomDlg& w, int id) {
+    return w.control(id)->isEnabled();
+}
 
 }  // namespace gui_testing

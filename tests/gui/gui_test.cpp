@@ -34,7 +34,8 @@ class GuiTest : public QObject {
         QCOMPARE(window.windowTitle(), QStringLiteral("Veskランダムエディター"));
         QCOMPARE(listOf(window)->count(), 3);  // type 1 only
         QCOMPARE(checkedRadio(window), -1);
-        QVERIFY(!isEnabled(window, core::idExportButton) && !isEnabled(window, core::idExecuteButton));
+        QVERIFY(!isEnabled(window, core::idExportButton) &&
+                !isEnabled(window, core::idExecuteButton));
         // The first control with a tab stop has the focus; no button is a default button.
         QCOMPARE(window.focusWidget(), window.control(core::idCloseButton));
         for (auto* button : window.findChildren<QPushButton*>()) QVERIFY(!button->autoDefault());
@@ -43,7 +44,8 @@ class GuiTest : public QObject {
         QCOMPARE(radioOf(window, idRadioRandom + 5)->text(), QStringLiteral("どうも"));
         QCOMPARE(checkedRadio(window), int(idRadioRandom));
         QCOMPARE(fileName(window), QStringLiteral("STARTUP.XML"));
-        QVERIFY(isEnabled(window, core::idExportButton) && !isEnabled(window, core::idExecuteButton));
+        QVERIFY(isEnabled(window, core::idExportButton) &&
+                !isEnabled(window, core::idExecuteButton));
         // The right button leaves the selection alone; keys select as clicks do.
         QTest::mouseClick(listOf(window)->viewport(), Qt::RightButton, {},
                           listOf(window)->visualItemRect(listOf(window)->item(2)).center());
@@ -68,14 +70,16 @@ class GuiTest : public QObject {
         WindowFixture t;
         const QString card = t.path("card/ADDON/");
         writeFile(card + "REMOTE.LOG", QByteArray(16, '\0'));
-        t.writeSettings("[DATA]\r\n" + t.pathLine(t.robot()) + "[REMOTE]\r\nCONNECT_TYPE=1\r\nREMOTE_DIR=" +
+        t.writeSettings("[DATA]\r\n" + t.pathLine(t.robot()) +
+                        "[REMOTE]\r\nCONNECT_TYPE=1\r\nREMOTE_DIR=" +
                         QFile::encodeName(t.path("card")) + "/\r\n");
         app::CVKRandomDlg& window = t.open();
         clickLine(window, 1, true);
         QCOMPARE(readFile(card + "TEMP.VX4"), readFile(t.robot() + "/ACT/DANCE.XML"));
         QCOMPARE(t.runner.seen(), QStringList());
         if (!QFile::exists("/dev/full")) QSKIP("needs /dev/full");
-        QVERIFY(QFile::remove(card + "REMOTE.LOG") && QFile::link("/dev/full", card + "REMOTE.LOG"));
+        QVERIFY(QFile::remove(card + "REMOTE.LOG") &&
+                QFile::link("/dev/full", card + "REMOTE.LOG"));
         click(window.control(core::idExecuteButton));
         QCOMPARE(t.runner.log.at(0).icon, int(QMessageBox::Critical));
         QVERIFY2(t.runner.log[0].text.contains("REMOTE.LOG"), qPrintable(t.runner.log[0].text));
@@ -91,7 +95,8 @@ class GuiTest : public QObject {
             clickLine(window, 0);
             bool openedAsStored = false;
             t.runner.inSettings([&](CDefineDlg& dialog) {
-                openedAsStored = checked(dialog, CDefineDlg::idConnectSd) && checked(dialog, CDefineDlg::idTypeVesk);
+                openedAsStored = checked(dialog, CDefineDlg::idConnectSd) &&
+                                 checked(dialog, CDefineDlg::idTypeVesk);
                 click(dialog.control(CDefineDlg::idConnectSd + connect));
                 QTest::keyClick(&dialog, Qt::Key_Return);  // OK is the default button
             });
@@ -99,8 +104,9 @@ class GuiTest : public QObject {
             QVERIFY(openedAsStored);
             QCOMPARE(t.runner.log[0].title, QStringLiteral("設定ダイアログ"));
             QCOMPARE(isEnabled(window, core::idExecuteButton), connect != 0);
-            QCOMPARE(t.settings(), "[DATA]\r\n" + t.pathLine(t.robot()) + "[REMOTE]\r\nCONNECT_TYPE=" +
-                                       QByteArray::number(connect) + "\r\n");
+            QCOMPARE(t.settings(), "[DATA]\r\n" + t.pathLine(t.robot()) +
+                                       "[REMOTE]\r\nCONNECT_TYPE=" + QByteArray::number(connect) +
+                                       "\r\n");
             QCOMPARE(checkedRadio(window), int(idRadioRandom));
         }
         WindowFixture t;
@@ -151,7 +157,8 @@ class GuiTest : public QObject {
         const double ratio = double(window.width()) / window.height();
         QVERIFY2(std::abs(ratio / (331.0 / 347.0) - 1) < 0.03, qPrintable(QString::number(ratio)));
         for (QWidget* control : window.findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
-            QVERIFY2(window.rect().contains(control->geometry()), control->metaObject()->className());
+            QVERIFY2(window.rect().contains(control->geometry()),
+                     control->metaObject()->className());
     }
 
     // A message keeps the lines it sets while they fit; a longer line breaks into lines of about
@@ -166,7 +173,8 @@ class GuiTest : public QObject {
         for (const QString& text : {startup, fileError}) {
             const QString wrapped = app::wrapMessage(text, metrics, 30 * em, limit);
             QVERIFY(wrapped.count('\n') > text.count('\n'));
-            QCOMPARE(QString(wrapped).remove('\n').remove(' '), QString(text).remove('\n').remove(' '));
+            QCOMPARE(QString(wrapped).remove('\n').remove(' '),
+                     QString(text).remove('\n').remove(' '));
             for (const char* word : {"FlashAir", "REMOTE.LOG", "VESK_SD_CARD"})
                 QCOMPARE(wrapped.count(word), text.count(word));
             for (const QString& line : wrapped.split('\n')) {

@@ -30,7 +30,8 @@ TEST(SettingsFile, ReadsAndWritesEveryCaseOfTheTable) {
     }
     // Defaults lose their trailing blanks and are cut to the callers' 260-byte buffer too.
     EXPECT_EQ(readProfileString("DATA", "NONE", " d  ", path), " d");
-    EXPECT_EQ(readProfileString("DATA", "NONE", std::string(300, 'p'), path), std::string(259, 'p'));
+    EXPECT_EQ(readProfileString("DATA", "NONE", std::string(300, 'p'), path),
+              std::string(259, 'p'));
     // A line break in a value would add lines of its own: refused, the file unchanged.
     const std::string before = readFile(path);
     for (const char* value : {"a\nVERSION=4", "a\rVERSION=4"})
@@ -44,7 +45,8 @@ TEST(SettingsFile, ReadsAndWritesEveryCaseOfTheTable) {
 TEST(Encoding, MicrosoftTableTrailBytesAndDamagedInput) {
     // あ; 0x8160, which is U+FF5E in CP932; 表, whose 0x5C trail byte stays in the character.
     for (const auto& [cp932, utf8] : {std::pair{"\x82\xA0", "\xE3\x81\x82"},
-                                      {"\x81\x60", "\xEF\xBD\x9E"}, {"\x95\x5C", "\xE8\xA1\xA8"}}) {
+                                      {"\x81\x60", "\xEF\xBD\x9E"},
+                                      {"\x95\x5C", "\xE8\xA1\xA8"}}) {
         EXPECT_EQ(cp932ToUtf8(cp932), utf8);
         EXPECT_EQ(utf8ToCp932(utf8), cp932);
     }

@@ -42,8 +42,8 @@ TEST(ProfileDifferential, SystemAndPortableReadingsDifferOnlyAsListed) {
         for (const char* key : keys) {
             const std::string system = platform::readProfileString("S", key, "def", file);
             // The file holds CP932; the system side hands values over as UTF-8.
-            const std::string ours = platform::cp932ToUtf8Lossy(
-                platform::profileStringValue(content, "S", key, "def"));
+            const std::string ours =
+                platform::cp932ToUtf8Lossy(platform::profileStringValue(content, "S", key, "def"));
             if (system != ours)
                 table << c[0] << " | " << key << " | string | " << shown(system) << " | "
                       << shown(ours) << '\n';

@@ -31,16 +31,17 @@ class CardEmulatorProcess {
     // `faultOptions` are extra emulator flags such as "--stall" or "--reply-to", "post", FILE.
     explicit CardEmulatorProcess(const std::string& rootDir,
                                  const std::vector<std::string>& faultOptions = {}) {
-        std::vector<std::string> args = {executable(), "--root",      rootDir,   "--port", "0",
-                                         "--log",      logPath(),     "--port-file", dir_ / "port"};
+        std::vector<std::string> args = {executable(), "--root",  rootDir,       "--port",     "0",
+                                         "--log",      logPath(), "--port-file", dir_ / "port"};
         // The stop file reaches an emulator no signal reaches; a test killed on a time-out
         // takes its emulator with it.
         args.insert(args.end(), {"--stop-file", dir_ / "stop", "--exit-with-parent"});
         args.insert(args.end(), faultOptions.begin(), faultOptions.end());
         // Through the shell, so that its output goes to a file and it holds none of the test's
         // own output pipes (Wine hands a Linux process no Windows handles).
-        args.insert(args.begin(), {"/bin/sh", "-c", "out=$1; shift; exec \"$@\" </dev/null >\"$out\" 2>&1",
-                                   "sh", dir_ / "output.txt"});
+        args.insert(args.begin(),
+                    {"/bin/sh", "-c", "out=$1; shift; exec \"$@\" </dev/null >\"$out\" 2>&1", "sh",
+                     dir_ / "output.txt"});
         spawn(args);
         // An emulator that cannot start exits at once and never writes its port. Anything but a
         // loopback address would expose the test's folder to the network.
@@ -50,7 +51,8 @@ class CardEmulatorProcess {
         }
         if (port_ == 0 || readFile(dir_ / "port") != std::to_string(port_) + "\n") {
             stop();
-            throw std::runtime_error("card emulator did not start: " + readFile(dir_ / "output.txt"));
+            throw std::runtime_error("card emulator did not start: " +
+                                     readFile(dir_ / "output.txt"));
         }
     }
     ~CardEmulatorProcess() { stop(); }
@@ -64,7 +66,9 @@ class CardEmulatorProcess {
         return std::string(VKRANDOM_BIN_DIR) + "/vkrandom-card-emulator";
 #endif
     }
-    std::string host() const { return "127.0.0.1:" + std::to_string(port_); }
+    std::string host() const {
+        return "127.0.0.1:" + std::to_string(port_);
+    }
 
     // The raw requests received so far, in order; the log holds, per request,
     // "#REQUEST <count>\n", the raw bytes, "\n".
@@ -141,7 +145,9 @@ class CardEmulatorProcess {
     }
     pid_t pid_ = -1;
 #endif
-    std::string logPath() const { return dir_ / "requests.log"; }
+    std::string logPath() const {
+        return dir_ / "requests.log";
+    }
 
     TempDir dir_;
     int port_ = 0;

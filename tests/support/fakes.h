@@ -17,7 +17,7 @@ namespace testing_support {
 
 // A window that keeps the state the session gives its controls.
 class FakeWindow : public core::EditorWindow {
-public:
+  public:
     FakeWindow() {
         shown[core::idRadioRandom] = true;
         enabled[core::idExportButton] = false;
@@ -59,7 +59,7 @@ public:
 
 // Prompts that record every message and answer file questions from a queue.
 class FakePrompts : public core::Prompts {
-public:
+  public:
     void showMessage(int id, const std::string& text) override {
         messages.push_back(id);
         messageTexts.push_back(text);
@@ -82,7 +82,7 @@ public:
     std::vector<int> messages;
     std::vector<std::string> messageTexts;
     std::vector<core::OpenFileQuestion> questions;
-    std::deque<std::optional<std::string>> answers;  // nullopt: cancel
+    std::deque<std::optional<std::string>> answers;      // nullopt: cancel
     std::optional<core::SettingsChoice> settingsAnswer;  // nullopt: Cancel
     core::SettingsChoice shownSettings;
     std::vector<std::string> fileErrors;

@@ -12,7 +12,9 @@
 
 namespace testing_support {
 
-inline std::string cp932(const std::string& utf8) { return platform::utf8ToCp932(utf8).value(); }
+inline std::string cp932(const std::string& utf8) {
+    return platform::utf8ToCp932(utf8).value();
+}
 
 inline const std::string random4 = R"(<mem_r size="4" adr="0x0084"/>)";
 inline std::string constantSlot(int value) {
@@ -32,7 +34,8 @@ struct SessionFixture : ::testing::Test {
 
     void settings(const std::string& content) { writeFile(ini(), content); }
     void catalogue(const std::string& utf8Lines) {
-        writeFile(dir / "Random.csv", cp932("種別,名前,x,ファイル,乱数,位置,選択肢\r\n" + utf8Lines));
+        writeFile(dir / "Random.csv",
+                  cp932("種別,名前,x,ファイル,乱数,位置,選択肢\r\n" + utf8Lines));
     }
     core::CRandomEditor& start() {
         editor.reset();  // one session at a time holds the lock

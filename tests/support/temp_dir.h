@@ -12,11 +12,12 @@
 namespace testing_support {
 
 class TempDir {
-public:
+  public:
     TempDir() {
         std::random_device seed;
-        std::mt19937_64 random(seed() ^ static_cast<std::uint64_t>(
-                                            std::chrono::steady_clock::now().time_since_epoch().count()));
+        std::mt19937_64 random(seed() ^
+                               static_cast<std::uint64_t>(
+                                   std::chrono::steady_clock::now().time_since_epoch().count()));
         const auto base = std::filesystem::temp_directory_path();
         do path_ = (base / ("vkrandom-" + std::to_string(random()))).string();
         while (!std::filesystem::create_directory(path_));
@@ -31,7 +32,7 @@ public:
     const std::string& path() const { return path_; }
     std::string operator/(const std::string& name) const { return path_ + "/" + name; }
 
-private:
+  private:
     std::string path_;
 };
 

@@ -20,7 +20,8 @@ TEST(CardText, PercentEncodingAndUtf8StayWithinCapacity) {
     EXPECT_EQ(transfer::percentEncodePath("A/\x82\xA0", buffer, 15), std::nullopt);  // not cut
     EXPECT_EQ(std::string(buffer, 16), "\0###############"s);
     EXPECT_EQ(transfer::percentEncodePath("\x82", buffer, 20), std::nullopt);  // cut character
-    EXPECT_EQ(transfer::percentEncodePath("A\0B"s, buffer, 20), std::nullopt);  // the card cuts at NUL
+    EXPECT_EQ(transfer::percentEncodePath("A\0B"s, buffer, 20),
+              std::nullopt);  // the card cuts at NUL
     EXPECT_EQ(transfer::toUtf8("\x82\xA0", nullptr, 0), 4u);
     EXPECT_EQ(transfer::toUtf8("A\\\x82\xA0", buffer, 6), 5u);
     EXPECT_STREQ(buffer, "A\\\xE3\x81\x82");
@@ -29,9 +30,12 @@ TEST(CardText, PercentEncodingAndUtf8StayWithinCapacity) {
     std::tm t{};
     t.tm_year = 79;
     t.tm_mday = 1;
-    EXPECT_EQ(transfer::commandQuery(std::nullopt, t), "?WRITEPROTECT=OFF&UPDIR=/&FTIME=0x00210000");
+    EXPECT_EQ(transfer::commandQuery(std::nullopt, t),
+              "?WRITEPROTECT=OFF&UPDIR=/&FTIME=0x00210000");
 }
 
-TEST(CardSessionScripts, EveryStepOfEveryScript) { testing_support::playSessions("sessions_card.txt"); }
+TEST(CardSessionScripts, EveryStepOfEveryScript) {
+    testing_support::playSessions("sessions_card.txt");
+}
 
 }  // namespace

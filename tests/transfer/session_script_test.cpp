@@ -2,4 +2,6 @@
 // slot shown and written, and execution over USB.
 #include "support/session_script.h"
 
-TEST(SessionScripts, EveryStepOfEveryScript) { testing_support::playSessions("sessions.txt"); }
+TEST(SessionScripts, EveryStepOfEveryScript) {
+    testing_support::playSessions("sessions.txt");
+}

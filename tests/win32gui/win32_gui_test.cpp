@@ -63,7 +63,9 @@ class Gui : public testing::Test {
         write("VKRandom.ini",
               "[DATA]\r\nPATH=" + path("robot") + "\r\n[REMOTE]\r\nCONNECT_TYPE=0\r\n");
     }
-    std::string path(const char* name) const { return fs::path(dir / name).make_preferred().string(); }
+    std::string path(const char* name) const {
+        return fs::path(dir / name).make_preferred().string();
+    }
     void write(const char* name, const std::string& utf8) const {
         testing_support::writeFile(dir / name, platform::utf8ToCp932(utf8).value());
     }
@@ -81,7 +83,10 @@ class Gui : public testing::Test {
     }
     bool checked(HWND d, int id) const { return IsDlgButtonChecked(d, id) == BST_CHECKED; }
     EditorOptions options() const {
-        return {path("VKRandom.ini"), "vkrandom-test-" + fs::path(dir.path()).filename().string(), path("."), {}};
+        return {path("VKRandom.ini"),
+                "vkrandom-test-" + fs::path(dir.path()).filename().string(),
+                path("."),
+                {}};
     }
     HWND open() {
         window.reset();

@@ -25,7 +25,7 @@ using std::chrono::milliseconds;
 
 constexpr auto requestLimit = std::chrono::seconds(30);  // to receive one whole request
 constexpr auto sendLimit = std::chrono::seconds(60);     // to send one reply (drips aside)
-constexpr int maxConnections = 32;  // more wait in the listen queue
+constexpr int maxConnections = 32;                       // more wait in the listen queue
 
 // The socket listening on the options' address, or -1 and the reason.
 int listenOn(const Options& options, int& port, std::string& error) {
