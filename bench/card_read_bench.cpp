@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "core/messages.h"
 #include "support/card_emulator_process.h"
 #include "support/fakes.h"
 #include "support/temp_dir.h"
@@ -27,7 +28,8 @@ void readFromCard(benchmark::State& state, std::size_t count) {
     testing_support::writeFile(root / "PROG.XML", std::string(programSize, 'p'));
     testing_support::CardEmulatorProcess card(root.path());
     testing_support::FakePrompts prompts;
-    transfer::CardClient client(prompts, card.host());
+    core::CardMessages sink(prompts);
+    transfer::CardClient client(sink, card.host());
     char path[64];
     transfer::percentEncodePath("PROG.XML", path, sizeof path);
 

@@ -40,6 +40,24 @@ SlotBytes encodeChoice(int choice, std::uint8_t sourceKind) {
     return out;
 }
 
+bool isWholeSlot(std::span<const std::uint8_t> slot) {
+    if (slot.size() < slotSize) return false;
+    const std::string_view text(reinterpret_cast<const char*>(slot.data()), slotSize);
+    const auto close = text.find('>');
+    if (close == std::string_view::npos ||
+        text.find_first_not_of("\r\n \t", close + 1) != std::string_view::npos)
+        return false;
+    const std::string_view element = text.substr(0, close + 1);
+    if (element.find('<', 1) != std::string_view::npos || !element.ends_with("/>")) return false;
+    if (element.starts_with("<mem_r ") || element.starts_with("<mem_r\t")) return true;
+    constexpr std::string_view head = "<const data=\"", tail = "\"/>";
+    if (!element.starts_with(head) || !element.ends_with(tail)) return false;
+    const std::string_view digits =
+        element.substr(head.size(), element.size() - head.size() - tail.size());
+    return (digits.size() == 1 || digits.size() == 2) &&
+           digits.find_first_not_of("0123456789") == std::string_view::npos;
+}
+
 int decodeChoice(std::span<const std::uint8_t> w, int labelCount) {
     if (w.size() < 2 || w[0] != '<') return -1;
     if (w[1] == 'm') return 0;

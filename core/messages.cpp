@@ -37,15 +37,6 @@ constexpr std::array<std::pair<int, std::string_view>, 14> table{{
     {139, "設定ボタンで接続タイプやデータフォルダーを指定してください。"},
 }};
 
-constexpr std::size_t descriptionLimit = 259;
-
-// The first `limit` bytes of UTF-8 text, without half a character at the end.
-std::string_view cutUtf8(std::string_view text, std::size_t limit) {
-    std::size_t start = limit;  // start of the character the cut falls into or after
-    while (start > 0 && (static_cast<unsigned char>(text[start]) & 0xC0) == 0x80) --start;
-    return text.substr(0, start);
-}
-
 }  // namespace
 
 std::string_view messageText(int id) {
@@ -54,16 +45,13 @@ std::string_view messageText(int id) {
     return {};
 }
 
-std::string trimErrorDescription(std::string_view text) {
-    if (text.size() > descriptionLimit) text = cutUtf8(text, descriptionLimit);
-    while (!text.empty() && static_cast<unsigned char>(text.back()) < 0x20) text.remove_suffix(1);
-    return std::string(text);
-}
-
 std::string formatMessage(int id, std::string_view insert) {
     std::string text(messageText(id));
     const auto at = text.find("%1");
-    if (at != std::string::npos) text.replace(at, 2, trimErrorDescription(insert));
+    if (at != std::string::npos)
+        text.replace(at, 2, insert);
+    else if (!insert.empty())
+        text.append("\n").append(insert);
     return text;
 }
 
@@ -73,6 +61,17 @@ void showMessage(Prompts& prompts, int id) {
 
 void showMessage(Prompts& prompts, int id, std::string_view insert) {
     prompts.showMessage(id, formatMessage(id, insert));
+}
+
+void CardMessages::cardFault(transfer::CardFault fault, std::string_view description) {
+    switch (fault) {
+        case transfer::CardFault::exchangeFailed:
+            return showMessage(prompts_, msgCardCommFailed, description);
+        case transfer::CardFault::commandRefused:
+            return showMessage(prompts_, msgCardUnreachable, description);
+        case transfer::CardFault::uploadFailed:
+            return showMessage(prompts_, msgCardUploadFailed, description);
+    }
 }
 
 }  // namespace core

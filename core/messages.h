@@ -4,6 +4,8 @@
 #include <string>
 #include <string_view>
 
+#include "transfer/card_client.h"
+
 namespace core {
 
 enum MessageId : int {
@@ -26,12 +28,31 @@ enum MessageId : int {
 // UTF-8 text of a message id ("\n" is a line feed); empty for an unknown id.
 std::string_view messageText(int id);
 
-// Text of `id` with its %1 replaced by `insert`, after trailing bytes below 0x20 were trimmed
-// from the insert (the error description of 119).
+// Text of `id` with its %1 replaced by `insert` (the error description of 119); a text without
+// %1 gets a non-empty `insert` on a line of its own after it (what failed, in detail).
 std::string formatMessage(int id, std::string_view insert);
 
-// Trims trailing bytes below 0x20 and cuts to 259 bytes (on a UTF-8 character boundary).
-std::string trimErrorDescription(std::string_view text);
+class Prompts;
+
+// What the card client says went wrong, shown as the message users know for it (119, 120,
+// 121), with the description.
+class CardMessages : public transfer::CardFaultSink {
+  public:
+    explicit CardMessages(Prompts& prompts) : prompts_(prompts) {}
+    void cardFault(transfer::CardFault fault, std::string_view description) override;
+
+  private:
+    Prompts& prompts_;
+};
+
+// Why an entry cannot be exported or a write was refused: shown with the entry and after 112.
+inline constexpr std::string_view reasonFileMissing = "ファイルが見つかりません";
+inline constexpr std::string_view reasonOutsideFile = "書き換える場所がファイルの外にあります";
+inline constexpr std::string_view reasonNotWholeSlot =
+    "この場所はランダムの設定ではありません（カタログがこのプログラムに合っていない可能性があります"
+    "）";
+inline constexpr std::string_view reasonCardUnread = "カードから読み込めません";
+inline constexpr std::string_view reasonBeyondLabels = "選択肢にない値が書かれています";
 
 // Open-file filters: description and pattern.
 inline constexpr std::string_view startupFilterDescription = "Vesk起動ﾌﾟﾛｸﾞﾗﾑ";

@@ -10,7 +10,7 @@
 namespace core {
 
 CRandomEditor::CRandomEditor(Prompts& prompts, EditorOptions options)
-    : prompts_(prompts), options_(std::move(options)) {
+    : prompts_(prompts, progress_), options_(std::move(options)) {
     settingsPath_ =
         options_.settingsPath.empty() ? platform::defaultSettingsPath() : options_.settingsPath;
     if (!options_.remoteFolderOf) options_.remoteFolderOf = platform::mountPointOf;
@@ -126,8 +126,34 @@ bool CRandomEditor::storeSettings(SettingsChoice choice) {
 }
 
 transfer::CardClient& CRandomEditor::cardClient() {
-    if (!card_) card_ = std::make_unique<transfer::CardClient>(prompts_, settings_.cardHost);
+    if (!card_) {
+        card_ = std::make_unique<transfer::CardClient>(cardMessages_, settings_.cardHost);
+        card_->setProgressHook([this](std::uint64_t done, std::uint64_t expected) {
+            progress_.update(done, expected);
+        });
+    }
     return *card_;
+}
+
+void CRandomEditor::GuardedPrompts::showMessage(int id, const std::string& text) {
+    progress_.finish();
+    prompts_.showMessage(id, text);
+}
+
+std::optional<std::string> CRandomEditor::GuardedPrompts::askOpenFile(
+    const OpenFileQuestion& question) {
+    progress_.finish();
+    return prompts_.askOpenFile(question);
+}
+
+bool CRandomEditor::GuardedPrompts::runSettingsDialog(CRandomEditor& editor) {
+    progress_.finish();
+    return prompts_.runSettingsDialog(editor);
+}
+
+void CRandomEditor::GuardedPrompts::reportFileError(const std::string& text) {
+    progress_.finish();
+    prompts_.reportFileError(text);
 }
 
 bool CRandomEditor::usesCard() const {

@@ -13,14 +13,15 @@
 
 #include "core/catalogue.h"
 #include "core/editor_window.h"
+#include "core/file_error.h"
+#include "core/messages.h"
+#include "core/progress.h"
 #include "core/prompts.h"
 #include "core/settings_store.h"
+#include "transfer/card_client.h"
 
 namespace platform {
 class InstanceLock;
-}
-namespace transfer {
-class CardClient;
 }
 
 namespace core {
@@ -60,6 +61,18 @@ class CRandomEditor {
     // Start-up: single-instance check, program-folder check, catalogue load, list fill.
     // False when another instance runs (message 106 shown, close requested).
     bool startUp(EditorWindow& window);
+    // Runs one command of the window: a file error escaping it is reported, and the progress
+    // box of its card transfers is gone when it returns.
+    template <typename F>
+    void run(F&& command) {
+        runCommand(prompts_, std::forward<F>(command));
+        progress_.finish();
+    }
+    // Where the progress of card transfers is drawn; none: not shown.
+    void setProgressView(ProgressView* view) { progress_.attach(view); }
+    // A card transfer is under way: the window must not close meanwhile.
+    bool busy() const { return progress_.running(); }
+    TransferProgress& transferProgress() { return progress_; }
     bool chooseProgramFolder();
 
     bool loadCatalogue();
@@ -101,12 +114,29 @@ class CRandomEditor {
     transfer::CardClient& cardClient();
 
   private:
+    // The front end's prompts, with the progress box closed before each box or dialog.
+    class GuardedPrompts : public Prompts {
+      public:
+        GuardedPrompts(Prompts& prompts, TransferProgress& progress)
+            : prompts_(prompts), progress_(progress) {}
+        void showMessage(int id, const std::string& text) override;
+        std::optional<std::string> askOpenFile(const OpenFileQuestion& question) override;
+        bool runSettingsDialog(CRandomEditor& editor) override;
+        void reportFileError(const std::string& text) override;
+
+      private:
+        Prompts& prompts_;
+        TransferProgress& progress_;
+    };
+
     bool usesCard() const;
     ProgramPath programPathOf(const RandomItem& item) const;
     int readChoiceFromCard(const RandomItem& item);
     bool writeChoiceToCard(const RandomItem& item, int choice);
+    bool refuseWrite(std::string reason);
 
-    Prompts& prompts_;
+    TransferProgress progress_;
+    GuardedPrompts prompts_;
     EditorOptions options_;
     std::string settingsPath_;
     Settings settings_;
@@ -116,6 +146,8 @@ class CRandomEditor {
     std::unique_ptr<platform::InstanceLock> instanceLock_;
     bool programTypeChanged_ = false;
     bool settingsStoreFailed_ = false;
+    std::string writeRefusal_;  // why the last writeChoice failed, when it knows
+    CardMessages cardMessages_{prompts_};
     std::unique_ptr<transfer::CardClient> card_;
 };
 

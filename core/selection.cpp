@@ -7,7 +7,6 @@
 #include "core/messages.h"
 #include "core/random_editor.h"
 #include "platform/file_io.h"
-#include "transfer/card_client.h"
 
 namespace core {
 namespace {
@@ -72,17 +71,27 @@ int CRandomEditor::readChoiceFromCard(const RandomItem& e) {
                         offeredChoices(e));
 }
 
+bool CRandomEditor::refuseWrite(std::string reason) {
+    writeRefusal_ = std::move(reason);
+    return false;
+}
+
 bool CRandomEditor::writeChoice(int choice) {
+    writeRefusal_.clear();
     if (selectedIndex_ < 0 || selectedIndex_ >= itemCount()) return false;
     const auto& e = item(selectedIndex_);
-    if (choice < 0 || choice > offeredChoices(e) || !slotInRange(e)) return false;
+    if (choice < 0 || choice > offeredChoices(e)) return false;
+    if (!slotInRange(e)) return refuseWrite(std::string(reasonOutsideFile));
     if (usesCard()) return writeChoiceToCard(e, choice);
     const auto path = programPathOf(e).native;
-    if (!path) return false;
+    if (!path) return refuseWrite(std::string(reasonFileMissing));
     const auto offset = static_cast<std::uint64_t>(e.slotOffset);
-    // The whole slot must be in the file before a byte of it is written.
+    // The slot as it is now must be one the editor wrote or could have: a catalogue for other
+    // programs, or a file changed since, would have other bytes overwritten.
     const auto present = platform::readAt(*path, offset, slotSize);
-    if (!present || present->size() != slotSize) return false;
+    if (!present) return refuseWrite(std::string(reasonFileMissing));
+    if (present->size() != slotSize) return refuseWrite(std::string(reasonOutsideFile));
+    if (!isWholeSlot(*present)) return refuseWrite(std::string(reasonNotWholeSlot));
     const auto slot = encodeChoice(choice, e.sourceKind);
     std::size_t written = 0;
     return platform::patchInPlace(*path, offset, slot, programBufferSize, &written) &&
@@ -93,17 +102,18 @@ bool CRandomEditor::writeChoiceToCard(const RandomItem& e, int choice) {
     const auto path = encodedCardPath(e.fileName, cardPathCapacity);
     const auto target = cardUploadTarget(e.fileName);
     if (!path || !target) return false;
-    // One byte more than a program may have tells a file too long to upload whole.
-    std::vector<std::uint8_t> buffer(programBufferSize + 1);
     auto& card = cardClient();
-    const auto n = card.downloadFile(*path, buffer);
     // Anything but the whole file (an error page, a cut file) must never go back to the card.
-    if (n == 0 || n > programBufferSize || !card.lastDownloadWhole()) return false;
+    auto file = card.downloadWhole(*path, programBufferSize);
+    if (!file.bytes) return refuseWrite(std::move(file.refusal));
+    auto& bytes = *file.bytes;
     const auto offset = static_cast<std::size_t>(e.slotOffset);
-    if (offset + slotSize > n) return false;
+    if (offset + slotSize > bytes.size()) return refuseWrite(std::string(reasonOutsideFile));
+    if (!isWholeSlot(std::span(bytes).subspan(offset, slotSize)))
+        return refuseWrite(std::string(reasonNotWholeSlot));
     const auto slot = encodeChoice(choice, e.sourceKind);
-    std::copy(slot.begin(), slot.end(), buffer.begin() + offset);
-    return card.uploadFile(target->first, target->second, std::span(buffer).first(n));
+    std::copy(slot.begin(), slot.end(), bytes.begin() + static_cast<std::ptrdiff_t>(offset));
+    return card.uploadVerified(target->first, target->second, bytes);
 }
 
 void CRandomEditor::selectEntry(EditorWindow& window) {
@@ -131,7 +141,10 @@ void CRandomEditor::selectEntry(EditorWindow& window) {
 }
 
 void CRandomEditor::exportChoice(int choice) {
-    showMessage(prompts_, writeChoice(choice) ? msgExportSucceeded : msgExportFailed);
+    if (writeChoice(choice))
+        showMessage(prompts_, msgExportSucceeded);
+    else
+        showMessage(prompts_, msgExportFailed, writeRefusal_);
 }
 
 }  // namespace core

@@ -22,8 +22,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     server.setReply(input.ConsumeRemainingBytesAsString());
 
     testing_support::FakePrompts prompts;
-    transfer::CardClient card(prompts, server.host());
-    card.setTimeouts(2, 2);
+    core::CardMessages sink(prompts);
+    transfer::CardClient card(sink, server.host());
+    card.setLimits({.connectSeconds = 2, .stallSeconds = 2});
 
     std::vector<std::uint8_t> buffer(bufferSize);
     const std::size_t received = card.downloadFile("%41%2E%58%4D%4C", buffer);

@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "platform/text.h"
+
 namespace platform {
 namespace {
 
@@ -60,17 +62,6 @@ std::string_view unquote(std::string_view value) {
     return value;
 }
 
-char foldAscii(char c) {
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-bool sameName(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i)
-        if (foldAscii(a[i]) != foldAscii(b[i])) return false;
-    return true;
-}
-
 ParsedLine parseLine(std::string_view text) {
     ParsedLine parsed;
     std::string_view body = trim(text);
@@ -107,10 +98,11 @@ Location locate(std::string_view content, const std::vector<Line>& lines, std::s
         ParsedLine parsed = parseAt(content, lines[i]);
         if (parsed.kind == Kind::section) {
             if (loc.section != std::string_view::npos) break;  // first matching section wins
-            if (sameName(parsed.name, section)) loc.section = i;
+            if (equalsIgnoringCase(parsed.name, section)) loc.section = i;
         } else if (parsed.kind == Kind::key && loc.section != std::string_view::npos) {
             loc.lastKey = i;
-            if (loc.key == std::string_view::npos && sameName(parsed.name, key)) loc.key = i;
+            if (loc.key == std::string_view::npos && equalsIgnoringCase(parsed.name, key))
+                loc.key = i;
         }
     }
     return loc;

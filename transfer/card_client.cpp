@@ -1,5 +1,5 @@
 // The card's HTTP conversation: what is asked of the card, and what its replies are taken
-// for. Every failure of an exchange becomes message 119 with a Japanese description.
+// for. Failed exchanges are described in Japanese for the user.
 #include "transfer/card_client.h"
 
 #include <algorithm>
@@ -8,23 +8,15 @@
 #include <cstring>
 #include <utility>
 
-#include "core/messages.h"
-#include "core/prompts.h"
 #include "platform/clock.h"
 #include "platform/encoding.h"
+#include "platform/text.h"
 
 namespace transfer {
 namespace {
 
 constexpr std::string_view successReply = "SUCCESS";
 constexpr std::string_view crlf = "\r\n";
-
-bool equalsIgnoringCase(std::string_view a, std::string_view b) {
-    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
-        auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; };
-        return lower(x) == lower(y);
-    });
-}
 
 // A reply read to its end whose length is not the one it declared is a damaged transfer:
 // its bytes must never be taken for the file.
@@ -39,10 +31,16 @@ std::optional<std::pair<HttpFailure, std::string>> lengthFault(const HttpReply& 
             std::to_string(*reply.contentLength)};
 }
 
+std::string bytesText(std::uint64_t n) {
+    std::string digits = std::to_string(n);
+    for (auto at = digits.size(); at > 3; at -= 3) digits.insert(at - 3, ",");
+    return digits + " バイト";
+}
+
 }  // namespace
 
-CardClient::CardClient(core::Prompts& prompts, std::string host)
-    : prompts_(prompts), host_(std::move(host)) {}
+CardClient::CardClient(CardFaultSink& faults, std::string host)
+    : faults_(faults), host_(std::move(host)) {}
 
 std::string CardClient::baseUrl() const {
     return "http://" + host_ + "/";
@@ -59,35 +57,60 @@ HttpRequest CardClient::request(std::string url) const {
     return request;
 }
 
-void CardClient::showFailure(HttpFailure failure, std::string_view detail) {
-    core::showMessage(prompts_, core::msgCardCommFailed, describeHttpFailure(failure, detail));
+void CardClient::fail(CardFault fault, std::string_view description) {
+    faults_.cardFault(fault, description);
+}
+
+// Every exchange ends here: a failed one is told to the sink with its description.
+HttpReply CardClient::perform(const HttpRequest& request) {
+    lastReply_ = performHttp(request);
+    if (lastReply_.failure == HttpFailure::none)
+        if (const auto fault = lengthFault(lastReply_)) {
+            lastReply_.failure = fault->first;
+            lastReply_.detail = fault->second;
+        }
+    if (lastReply_.failure != HttpFailure::none)
+        fail(CardFault::exchangeFailed, describeHttpFailure(lastReply_.failure, lastReply_.detail));
+    return lastReply_;
 }
 
 std::size_t CardClient::downloadFile(std::string_view encodedPath, std::span<std::uint8_t> buffer) {
     HttpRequest get = request(baseUrl() + std::string(encodedPath));
     get.headers = {"Pragma: no-cache", "Cache-Control: no-cache", "Connection: close"};
     get.destination = buffer;
-    lastReply_ = performHttp(get);
-    const auto& reply = lastReply_;
-    if (reply.failure != HttpFailure::none) {
-        showFailure(reply.failure, reply.detail);
-        return 0;
-    }
-    if (const auto fault = lengthFault(reply)) {
-        showFailure(fault->first, fault->second);
-        return 0;
-    }
-    return reply.kept;
+    return perform(get).failure == HttpFailure::none ? lastReply_.kept : 0;
+}
+
+std::string CardClient::refusalOfLastDownload(std::size_t limit) const {
+    const HttpReply& r = lastReply_;
+    if (r.status == 404) return "カードにファイルがない（状態 404）";
+    if (r.status != 200) return "カードが状態 " + std::to_string(r.status) + " を返した";
+    if (!r.contentEncoding.empty())
+        return "カードの応答が圧縮されている（" + r.contentEncoding + "）";
+    if (r.stoppedFull || r.kept > limit)
+        return "ファイルが大きすぎる（" + bytesText(limit) + "まで）";
+    if (r.chunked) return r.chunkedComplete ? "" : "応答が最後まで届いたか確かめられない";
+    if (!r.contentLength) return "応答に長さが示されていない";
+    return "";
+}
+
+WholeFile CardClient::downloadWhole(std::string_view encodedPath, std::size_t limit) {
+    // One byte more than the limit tells a file too long from one that just fits.
+    std::vector<std::uint8_t> buffer(limit + 1);
+    const std::size_t n = downloadFile(encodedPath, buffer);
+    if (lastReply_.failure != HttpFailure::none) return {};
+    if (auto refusal = refusalOfLastDownload(limit); !refusal.empty())
+        return {std::nullopt, std::move(refusal)};
+    buffer.resize(n);
+    return {std::move(buffer), {}};
 }
 
 std::string CardClient::sendCommand(const std::string& url) {
     std::array<std::uint8_t, commandReplyLimit> text{};
     HttpRequest get = request(url);
     get.destination = text;
-    lastReply_ = performHttp(get);
-    if (lastReply_.failure != HttpFailure::none) {
+    if (perform(get).failure != HttpFailure::none) {
         lastCommandReply_.clear();
-        showFailure(lastReply_.failure, lastReply_.detail);
         return {};
     }
     lastCommandReply_.assign(reinterpret_cast<const char*>(text.data()), lastReply_.kept);
@@ -96,27 +119,19 @@ std::string CardClient::sendCommand(const std::string& url) {
 
 bool CardClient::postFile(std::string_view name, std::span<const std::uint8_t> data) {
     const std::string body = postBody(name, data);
+    std::array<std::uint8_t, postReplyLimit> reply{};
     HttpRequest post = request(uploadUrl());
     post.method = HttpRequest::Method::post;
     post.http10 = true;
     post.headers = {std::string(postContentType)};
     post.body = std::span(reinterpret_cast<const std::uint8_t*>(body.data()), body.size());
-    post.discardBody = true;
-    lastReply_ = performHttp(post);
-    if (lastReply_.failure != HttpFailure::none) {
-        showFailure(lastReply_.failure, lastReply_.detail);
-        return false;
-    }
-    // A card that is write-protected, full or lacks the folder says so with its status.
-    return lastReply_.status >= 200 && lastReply_.status < 300;
-}
-
-bool CardClient::lastDownloadWhole() const {
-    const HttpReply& r = lastReply_;
-    if (r.failure != HttpFailure::none || r.status != 200 || r.stoppedFull || r.conflictingLengths)
-        return false;
-    if (r.chunked) return r.chunkedComplete;
-    return r.contentLength && *r.contentLength == r.received;
+    post.destination = reply;
+    if (perform(post).failure != HttpFailure::none) return false;
+    // The card says in the body whether it stored the file; a status other than 2xx is a
+    // refusal whatever the body says.
+    return lastReply_.status >= 200 && lastReply_.status < 300 &&
+           saysSuccess(
+               std::string_view(reinterpret_cast<const char*>(reply.data()), lastReply_.kept));
 }
 
 bool CardClient::uploadFile(const std::optional<std::string>& directory, std::string_view name,
@@ -124,21 +139,58 @@ bool CardClient::uploadFile(const std::optional<std::string>& directory, std::st
     // The name is put between quotes in the form: one that would end them or the line is not
     // sent at all rather than stored under another name.
     if (name.find_first_of("\"\r\n") != std::string_view::npos) {
-        core::showMessage(prompts_, core::msgCardUploadFailed);
+        fail(CardFault::uploadFailed);
         return false;
     }
     const std::tm now = clock_ ? clock_() : platform::localNow();
     // The card applies this command's directory and time to the POST that follows it.
     const std::string reply = sendCommand(uploadUrl() + commandQuery(directory, now));
-    if (!equalsIgnoringCase(reply, successReply)) {
-        core::showMessage(prompts_, core::msgCardUnreachable);
+    if (!platform::equalsIgnoringCase(reply, successReply)) {
+        fail(CardFault::commandRefused);
         return false;
     }
     if (!postFile(name, data)) {
-        core::showMessage(prompts_, core::msgCardUploadFailed);
+        fail(CardFault::uploadFailed,
+             lastReply_.failure == HttpFailure::none
+                 ? "カードが保存を断った（状態 " + std::to_string(lastReply_.status) + "）"
+                 : "");
         return false;
     }
     return true;
+}
+
+bool CardClient::uploadVerified(const std::optional<std::string>& directory, std::string_view name,
+                                std::span<const std::uint8_t> data) {
+    if (!uploadFile(directory, name, data)) return false;
+    // The card answers SUCCESS to a command whose folder it cannot use, so only the file read
+    // back from where it should be tells that it is there, whole.
+    const std::string path = directory ? *directory + "/" + std::string(name) : std::string(name);
+    const WholeFile back = downloadWhole(percentEncoded(path), data.size());
+    if (!back.bytes) {
+        fail(CardFault::uploadFailed, back.refusal.empty() ? "書き込んだファイルを読み戻せない"
+                                                           : "読み戻し: " + back.refusal);
+        return false;
+    }
+    if (!std::equal(back.bytes->begin(), back.bytes->end(), data.begin(), data.end())) {
+        fail(CardFault::uploadFailed, "カードから読み戻した内容が送った内容と違う（" +
+                                          bytesText(back.bytes->size()) + "、送ったのは " +
+                                          bytesText(data.size()) + "）");
+        return false;
+    }
+    return true;
+}
+
+bool saysSuccess(std::string_view body) {
+    const auto isLetter = [](char c) {
+        return platform::asciiLower(c) >= 'a' && platform::asciiLower(c) <= 'z';
+    };
+    for (std::size_t at = 0; at + successReply.size() <= body.size(); ++at) {
+        if (!platform::startsWithIgnoringCase(body.substr(at), successReply)) continue;
+        const std::size_t end = at + successReply.size();
+        if ((at == 0 || !isLetter(body[at - 1])) && (end == body.size() || !isLetter(body[end])))
+            return true;
+    }
+    return false;
 }
 
 std::uint16_t fatDate(const std::tm& t) {
@@ -212,16 +264,18 @@ std::optional<std::size_t> percentEncodePath(std::string_view ansi, char* buffer
     if (buffer && capacity > 0) buffer[0] = '\0';
     const std::optional<std::string> utf8 = withoutNul(ansi);
     if (!buffer || !utf8 || utf8->size() * 3 >= capacity) return std::nullopt;
-    // Every byte, separators and letters alike, so the card sees one unambiguous path.
-    static constexpr char hex[] = "0123456789ABCDEF";
-    char* out = buffer;
-    for (const unsigned char byte : *utf8) {
-        *out++ = '%';
-        *out++ = hex[byte >> 4];
-        *out++ = hex[byte & 0x0F];
-    }
-    *out = '\0';
+    const std::string encoded = percentEncoded(*utf8);
+    std::memcpy(buffer, encoded.c_str(), encoded.size() + 1);
     return utf8->size();
+}
+
+// Every byte, separators and letters alike, so the card sees one unambiguous path.
+std::string percentEncoded(std::string_view utf8) {
+    static constexpr char hex[] = "0123456789ABCDEF";
+    std::string out;
+    out.reserve(utf8.size() * 3);
+    for (const unsigned char byte : utf8) out.append({'%', hex[byte >> 4], hex[byte & 0x0F]});
+    return out;
 }
 
 }  // namespace transfer

@@ -1,5 +1,6 @@
 // The HTTP transport on libcurl's easy interface: one handle per exchange, every option checked.
-// The stall and speed limits are kept here rather than by curl, so each ends with its own kind.
+// The limits are kept by the shared TransferWatch rather than by curl, so each ends with its own
+// kind, as on Windows.
 #include <curl/curl.h>
 
 #include <algorithm>
@@ -8,13 +9,14 @@
 #include <cstring>
 #include <memory>
 #include <mutex>
+#include <tuple>
 
+#include "platform/text.h"
 #include "transfer/http_transport.h"
+#include "transfer/transfer_watch.h"
 
 namespace transfer {
 namespace {
-
-using Clock = std::chrono::steady_clock;
 
 struct EasyCleanup {
     void operator()(CURL* handle) const { curl_easy_cleanup(handle); }
@@ -25,7 +27,8 @@ struct SlistCleanup {
 
 // Everything the callbacks share during one exchange.
 struct Exchange {
-    Exchange(const HttpRequest& r, HttpReply& into) : request(r), reply(into) {}
+    Exchange(const HttpRequest& r, HttpReply& into)
+        : request(r), reply(into), watch(r.limits, TransferWatch::Clock::now()) {}
     const HttpRequest& request;
     HttpReply& reply;
     CURL* handle = nullptr;
@@ -33,12 +36,9 @@ struct Exchange {
     bool bodyEnded = false;  // all declared bytes arrived on a connection kept open
     HttpFailure abortedFor = HttpFailure::none;
     std::string abortDetail;
-    // Stall and floor bookkeeping; header bytes count as moving too.
+    // Header bytes count as moving too.
     std::uint64_t headerBytes = 0;
-    std::uint64_t moved = 0;
-    Clock::time_point lastMove = Clock::now();
-    Clock::time_point windowStart = lastMove;
-    std::uint64_t windowMoved = 0;
+    TransferWatch watch;
 
     bool full() const { return !request.discardBody && reply.kept == request.destination.size(); }
 };
@@ -48,12 +48,18 @@ std::size_t onHeader(char* data, std::size_t size, std::size_t count, void* user
     auto& reply = x.reply;
     const std::string_view line(data, size * count);
     x.headerBytes += line.size();
+    if (x.headerBytes > x.request.limits.maxHeaderBytes) {
+        x.abortedFor = HttpFailure::badReply;
+        x.abortDetail = "reply headers beyond " +
+                        std::to_string(x.request.limits.maxHeaderBytes / 1024) + " KiB";
+        return 0;
+    }
     if (line.rfind("HTTP/", 0) == 0) {  // a new response (after a 100 Continue, say)
         reply.contentLength.reset();
         reply.conflictingLengths = reply.chunked = false;
         x.serverCloses = false;
     } else if (noteBodyHeader(line, reply)) {
-    } else if (startsWithIgnoringCase(line, "connection:") &&
+    } else if (platform::startsWithIgnoringCase(line, "connection:") &&
                line.find("close") != std::string_view::npos) {
         x.serverCloses = true;
     } else if ((line == "\r\n" || line == "\n") && reply.contentLength == 0u &&
@@ -101,39 +107,16 @@ int onProgress(void* user, curl_off_t downTotal, curl_off_t downNow, curl_off_t 
     // A full buffer ends the transfer now rather than at the next socket read.
     if (x.reply.kept > 0 && x.full()) return 1;
 
-    // Connecting has its own limit; the others count from the moment the request goes out.
-    const auto now = Clock::now();
+    // Connecting has its own limit (curl's); the others count from the moment the request is out.
+    const auto now = TransferWatch::Clock::now();
     curl_off_t sending = 0;
-    if (curl_easy_getinfo(x.handle, CURLINFO_PRETRANSFER_TIME_T, &sending) != CURLE_OK ||
-        sending == 0) {
-        x.lastMove = x.windowStart = now;
-        return 0;
-    }
+    if (curl_easy_getinfo(x.handle, CURLINFO_PRETRANSFER_TIME_T, &sending) == CURLE_OK &&
+        sending != 0)
+        x.watch.sent(now);
     const auto moved = static_cast<std::uint64_t>(downNow + upNow) + x.headerBytes;
-    if (moved != x.moved) {
-        x.moved = moved;
-        x.lastMove = now;
-    }
-    const auto& limits = x.request.limits;
-    const auto seconds = [&](Clock::time_point since) {
-        return std::chrono::duration_cast<std::chrono::seconds>(now - since).count();
-    };
-    if (seconds(x.lastMove) >= limits.stallSeconds) {
-        x.abortedFor = HttpFailure::noReply;
-        x.abortDetail = "no data for " + std::to_string(limits.stallSeconds) + " s";
+    if (const auto stop = x.watch.check(moved, now)) {
+        std::tie(x.abortedFor, x.abortDetail) = *stop;
         return 1;
-    }
-    if (seconds(x.windowStart) >= limits.floorSeconds) {
-        const auto floor = static_cast<std::uint64_t>(limits.floorBytesPerSecond) *
-                           static_cast<std::uint64_t>(limits.floorSeconds);
-        if (moved - x.windowMoved < floor) {
-            x.abortedFor = HttpFailure::tooSlow;
-            x.abortDetail = std::to_string(moved - x.windowMoved) + " bytes in " +
-                            std::to_string(limits.floorSeconds) + " s";
-            return 1;
-        }
-        x.windowStart = now;
-        x.windowMoved = moved;
     }
     return 0;
 }
@@ -274,7 +257,7 @@ HttpReply performHttp(const HttpRequest& request) {
     reply.stoppedFull = ownStop && reply.kept > 0 && x.full();
     reply.chunkedComplete = reply.chunked && code == CURLE_OK;
     if (code == CURLE_OK || (ownStop && (reply.stoppedFull || x.bodyEnded))) return reply;
-    if (code == CURLE_ABORTED_BY_CALLBACK && x.abortedFor != HttpFailure::none) {
+    if (x.abortedFor != HttpFailure::none) {
         reply.failure = x.abortedFor;
         reply.detail = x.abortDetail;
     } else {

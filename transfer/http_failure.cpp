@@ -3,6 +3,7 @@
 #include <array>
 #include <utility>
 
+#include "platform/text.h"
 #include "transfer/http_transport.h"
 
 namespace transfer {
@@ -26,26 +27,17 @@ constexpr std::size_t descriptionLimit = 259;
 constexpr std::string_view open = "（";
 constexpr std::string_view close = "）";
 
-std::string_view cutUtf8(std::string_view text, std::size_t limit) {
-    if (text.size() <= limit) return text;
-    std::size_t start = limit;
-    while (start > 0 && (static_cast<unsigned char>(text[start]) & 0xC0) == 0x80) --start;
-    return text.substr(0, start);
-}
-
 }  // namespace
 
 std::string describeHttpFailure(HttpFailure failure, std::string_view detail) {
     std::string_view word = texts.back().second;
     for (const auto& [kind, text] : texts)
         if (kind == failure) word = text;
-    // Line ends and other control bytes at the end of a system text say nothing.
-    while (!detail.empty() && static_cast<unsigned char>(detail.back()) < 0x20)
-        detail.remove_suffix(1);
     std::string text(word);
+    // Line ends and other control bytes at the end of a system text say nothing.
+    detail = platform::cutUtf8(detail, descriptionLimit - text.size() - open.size() - close.size());
     if (detail.empty() || failure == HttpFailure::outOfMemory) return text;
-    const std::size_t room = descriptionLimit - text.size() - open.size() - close.size();
-    return text.append(open).append(cutUtf8(detail, room)).append(close);
+    return text.append(open).append(detail).append(close);
 }
 
 }  // namespace transfer

@@ -26,6 +26,10 @@ struct HttpLimits {
     // floorSeconds-long stretch ends the transfer (a card dripping one byte a second).
     long floorBytesPerSecond = 256;
     long floorSeconds = 20;
+    // The whole exchange, however it moves: ample for a 139,264-byte program from the card.
+    long deadlineSeconds = 60;
+    // Reply headers held at most; a card sending header lines without end is given up.
+    std::size_t maxHeaderBytes = 64 * 1024;
 };
 
 struct HttpRequest {
@@ -66,6 +70,7 @@ struct HttpReply {
     bool conflictingLengths = false;  // several different values, or one that is not a number
     bool chunked = false;
     bool chunkedComplete = false;  // the terminating chunk arrived
+    std::string contentEncoding;   // as declared, "" when none (the bytes are then the file's)
     // Body bytes that arrived (decoded from chunks), also any beyond a full destination.
     std::uint64_t received = 0;
     std::size_t kept = 0;      // of those, placed in the destination
@@ -74,10 +79,9 @@ struct HttpReply {
     std::string detail;  // the transport's own words for the failure (English, technical)
 };
 
-// For the transports' reading of reply headers: whether `line` starts with `prefix` in any
-// letter case ("content-length:"), and what a header line declares about the body
-// (Content-Length, Transfer-Encoding), noted in `reply`; false for any other line.
-bool startsWithIgnoringCase(std::string_view line, std::string_view prefix);
+// For the transports' reading of reply headers: what a header line declares about the body
+// (Content-Length, Transfer-Encoding, Content-Encoding), noted in `reply`; false for any other
+// line.
 bool noteBodyHeader(std::string_view line, HttpReply& reply);
 
 // Performs the exchange. Never throws; every problem is a failure kind in the reply.

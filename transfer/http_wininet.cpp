@@ -10,22 +10,16 @@
 #include <condition_variable>
 #include <mutex>
 #include <thread>
+#include <tuple>
 
+#include "platform/win32/wide.h"
 #include "transfer/http_transport.h"
+#include "transfer/transfer_watch.h"
 
 namespace transfer {
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
-std::wstring widen(std::string_view text) {
-    if (text.empty()) return {};
-    const int n =
-        ::MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-    std::wstring wide(static_cast<std::size_t>(std::max(n, 0)), L'\0');
-    ::MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), wide.data(), n);
-    return wide;
-}
+using platform::win32::toWide;
 
 struct InternetHandle {
     explicit InternetHandle(HINTERNET h = nullptr) : handle(h) {}
@@ -98,14 +92,7 @@ std::string errorText(DWORD error) {
     const DWORD n = ::FormatMessageW(flags, ::GetModuleHandleW(L"wininet.dll"), error, 0,
                                      reinterpret_cast<wchar_t*>(&text), 0, nullptr);
     std::string out = "WinInet error " + std::to_string(error);
-    if (n > 0 && text) {
-        const int size = ::WideCharToMultiByte(CP_UTF8, 0, text, static_cast<int>(n), nullptr, 0,
-                                               nullptr, nullptr);
-        std::string words(static_cast<std::size_t>(std::max(size, 0)), '\0');
-        ::WideCharToMultiByte(CP_UTF8, 0, text, static_cast<int>(n), words.data(), size, nullptr,
-                              nullptr);
-        out += ": " + words;
-    }
+    if (n > 0 && text) out += ": " + platform::win32::fromWide(std::wstring_view(text, n));
     if (text) ::LocalFree(text);
     return out;
 }
@@ -181,8 +168,9 @@ void perform(Exchange& x, HINTERNET session) {
         reply.detail = "not an http URL: " + request.url;
         return;
     }
-    InternetHandle connection(::InternetConnectW(session, widen(target->host).c_str(), target->port,
-                                                 nullptr, nullptr, INTERNET_SERVICE_HTTP, 0, 0));
+    InternetHandle connection(::InternetConnectW(session, toWide(target->host).c_str(),
+                                                 target->port, nullptr, nullptr,
+                                                 INTERNET_SERVICE_HTTP, 0, 0));
     if (!connection.handle) return fail(reply, ::GetLastError());
     const bool post = request.method == HttpRequest::Method::post;
     // No cookies, redirects or dialogs; a download is never served from or kept in a cache
@@ -191,12 +179,12 @@ void perform(Exchange& x, HINTERNET session) {
                         INTERNET_FLAG_NO_UI |
                         (post ? 0 : INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE);
     InternetHandle handle(::HttpOpenRequestW(
-        connection.handle, post ? L"POST" : L"GET", widen(target->object).c_str(),
+        connection.handle, post ? L"POST" : L"GET", toWide(target->object).c_str(),
         request.http10 ? L"HTTP/1.0" : L"HTTP/1.1", nullptr, nullptr, flags, 0));
     if (!handle.handle) return fail(reply, ::GetLastError());
     std::string headers;
     for (const auto& line : request.headers) headers += line + "\r\n";
-    const std::wstring wideHeaders = widen(headers);
+    const std::wstring wideHeaders = toWide(headers);
     const bool ok =
         ::HttpSendRequestW(handle.handle, wideHeaders.empty() ? nullptr : wideHeaders.c_str(),
                            static_cast<DWORD>(wideHeaders.size()),
@@ -271,19 +259,12 @@ HttpReply performHttp(const HttpRequest& request) {
         x->done.notify_all();
     });
 
-    // The limits, watched from here: connecting has its own; stall and floor count from the
-    // moment the request went out.
-    const auto started = Clock::now();
-    auto lastMove = started, windowStart = started;
-    std::uint64_t lastMoved = 0, windowMoved = 0;
-    HttpFailure stopFor = HttpFailure::none;
-    std::string stopDetail;
-    const auto seconds = [](Clock::duration d) {
-        return std::chrono::duration_cast<std::chrono::seconds>(d).count();
-    };
+    // The limits, watched from here.
+    TransferWatch watch(limits, TransferWatch::Clock::now());
+    std::optional<std::pair<HttpFailure, std::string>> stop;
     std::unique_lock lock(x->mutex);
     while (!x->done.wait_for(lock, std::chrono::milliseconds(100), [&] { return x->finished; })) {
-        const auto now = Clock::now();
+        const auto now = TransferWatch::Clock::now();
         const std::uint64_t moved = x->moved;
         if (request.progress) {
             lock.unlock();
@@ -291,34 +272,8 @@ HttpReply performHttp(const HttpRequest& request) {
             request.progress(moved, post ? request.body.size() : request.destination.size());
             lock.lock();
         }
-        if (moved != lastMoved) {
-            lastMoved = moved;
-            lastMove = now;
-        }
-        if (!x->sent) {
-            // Connecting, sending and waiting for the reply's headers are one WinInet call.
-            if (seconds(now - started) >= limits.connectSeconds + limits.stallSeconds) {
-                stopFor = HttpFailure::noReply;
-                stopDetail = "no reply within " +
-                             std::to_string(limits.connectSeconds + limits.stallSeconds) + " s";
-            }
-            windowStart = now;
-            windowMoved = moved;
-        } else if (seconds(now - lastMove) >= limits.stallSeconds) {
-            stopFor = HttpFailure::noReply;
-            stopDetail = "no data for " + std::to_string(limits.stallSeconds) + " s";
-        } else if (seconds(now - windowStart) >= limits.floorSeconds) {
-            const auto floor = static_cast<std::uint64_t>(limits.floorBytesPerSecond) *
-                               static_cast<std::uint64_t>(limits.floorSeconds);
-            if (moved - windowMoved < floor) {
-                stopFor = HttpFailure::tooSlow;
-                stopDetail = std::to_string(moved - windowMoved) + " bytes in " +
-                             std::to_string(limits.floorSeconds) + " s";
-            }
-            windowStart = now;
-            windowMoved = moved;
-        }
-        if (stopFor != HttpFailure::none) break;
+        if (x->sent) watch.sent(now);
+        if ((stop = watch.check(moved, now))) break;
     }
     // Closing the session ends the WinInet call the worker is blocked in, at least on Windows;
     // a worker still blocked a moment later is left behind rather than holding the window.
@@ -336,9 +291,8 @@ HttpReply performHttp(const HttpRequest& request) {
     } else {
         worker.detach();
     }
-    if (stopFor != HttpFailure::none) {
-        reply.failure = stopFor;
-        reply.detail = stopDetail;
+    if (stop) {
+        std::tie(reply.failure, reply.detail) = *stop;
         reply.stoppedFull = false;
     }
     return reply;

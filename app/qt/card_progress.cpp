@@ -2,44 +2,39 @@
 
 #include <QCoreApplication>
 #include <QProgressDialog>
-#include <algorithm>
 
 namespace app {
 
-namespace {
-constexpr int steps = 1000;
-// Short local transfers end before the dialog would appear, so it never flickers.
-constexpr int showAfterMs = 400;
-}  // namespace
-
 CardProgress::~CardProgress() {
-    finish();
+    hideProgress();
 }
 
-void CardProgress::update(std::uint64_t done, std::uint64_t expected) {
-    if (!dialog_) {
-        // Not modal: a modal QProgressDialog would run a full event loop in setValue and let
-        // clicks through to the window before it is shown.
-        dialog_ = new QProgressDialog(QStringLiteral("FlashAirと通信しています..."), QString(), 0,
-                                      steps, window_);
-        dialog_->setWindowTitle(window_ ? window_->windowTitle() : QString());
-        dialog_->setWindowModality(Qt::NonModal);
-        dialog_->setAutoClose(false);
-        dialog_->setAutoReset(false);
-        dialog_->setMinimumDuration(showAfterMs);
-    }
-    if (expected > 0) {
-        dialog_->setMaximum(steps);
-        dialog_->setValue(static_cast<int>(std::min(done, expected) * steps / expected));
-    } else {
-        dialog_->setMaximum(0);  // busy indicator
-        dialog_->setValue(0);
-    }
-    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+void CardProgress::showProgress() {
+    if (dialog_) return;
+    // Not modal: a modal QProgressDialog would run a full event loop in setValue and let clicks
+    // through to the window before it is shown.
+    dialog_ = new QProgressDialog(QStringLiteral("FlashAirと通信しています..."), QString(), 0,
+                                  core::TransferProgress::steps, window_);
+    dialog_->setWindowTitle(window_ ? window_->windowTitle() : QString());
+    dialog_->setWindowModality(Qt::NonModal);
+    dialog_->setAutoClose(false);
+    dialog_->setAutoReset(false);
+    dialog_->setMinimumDuration(0);
+    dialog_->show();
 }
 
-void CardProgress::finish() {
+void CardProgress::setProgress(int step) {
+    if (!dialog_) return;
+    dialog_->setMaximum(step < 0 ? 0 : core::TransferProgress::steps);  // 0: busy indicator
+    dialog_->setValue(step < 0 ? 0 : step);
+}
+
+void CardProgress::hideProgress() {
     delete dialog_.data();
+}
+
+void CardProgress::repaintWindows() {
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
 }
 
 }  // namespace app

@@ -1,27 +1,28 @@
-// The progress dialog of a card transfer. The transfers block the one GUI thread, so each
-// progress report also lets the window repaint; user input waits until the transfer is over.
+// The progress box of a card transfer, drawn with Qt; when it appears and what it shows is the
+// session's (core/progress.h). The transfers block the one GUI thread, so each report also lets
+// the window repaint; user input waits until the transfer is over.
 #pragma once
 
 #include <QPointer>
-#include <cstdint>
+
+#include "core/progress.h"
 
 class QProgressDialog;
 class QWidget;
 
 namespace app {
 
-class CardProgress {
+class CardProgress : public core::ProgressView {
   public:
     explicit CardProgress(QWidget* window) : window_(window) {}
-    ~CardProgress();
+    ~CardProgress() override;
     CardProgress(const CardProgress&) = delete;
     CardProgress& operator=(const CardProgress&) = delete;
 
-    // Fed by the card client's progress hook; `expected` 0 when the size is unknown.
-    void update(std::uint64_t done, std::uint64_t expected);
-    // Ends the display: after each window command and before any message box.
-    void finish();
-    bool isRunning() const { return !dialog_.isNull(); }
+    void showProgress() override;
+    void setProgress(int step) override;
+    void hideProgress() override;
+    void repaintWindows() override;
 
   private:
     QWidget* window_;

@@ -8,7 +8,6 @@
 #include <QSplitter>
 #include <QTreeView>
 
-#include "app/qt/card_progress.h"
 #include "app/qt/define_dlg.h"
 #include "app/qt/dialog_runner.h"
 #include "app/qt/message_box.h"
@@ -71,7 +70,6 @@ QWidget* QtPrompts::owner() const {
 }
 
 void QtPrompts::box(int icon, int id, const std::string& text) {
-    progress_.finish();
     MessageBox box(static_cast<QMessageBox::Icon>(icon), boxCaption(), QString::fromStdString(text),
                    owner());
     box.setProperty("messageId", id);
@@ -87,7 +85,6 @@ void QtPrompts::reportFileError(const std::string& text) {
 }
 
 std::optional<std::string> QtPrompts::askOpenFile(const core::OpenFileQuestion& question) {
-    progress_.finish();
     QFileDialog dialog(owner(), QStringLiteral("開く"), QString(), fileDialogFilter(question));
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     // Any name: the session itself tells the user when the chosen file does not exist.
@@ -103,7 +100,6 @@ std::optional<std::string> QtPrompts::askOpenFile(const core::OpenFileQuestion& 
 }
 
 bool QtPrompts::runSettingsDialog(core::CRandomEditor& editor) {
-    progress_.finish();
     CDefineDlg dialog(editor, window_);
     return runner_.run(dialog) == QDialog::Accepted;
 }

@@ -11,13 +11,11 @@ class QWidget;
 
 namespace app {
 
-class CardProgress;
 class DialogRunner;
 
 class QtPrompts : public core::Prompts {
   public:
-    QtPrompts(QWidget* window, DialogRunner& runner, CardProgress& progress)
-        : window_(window), runner_(runner), progress_(progress) {}
+    QtPrompts(QWidget* window, DialogRunner& runner) : window_(window), runner_(runner) {}
 
     void showMessage(int id, const std::string& text) override;
     std::optional<std::string> askOpenFile(const core::OpenFileQuestion& question) override;
@@ -30,7 +28,6 @@ class QtPrompts : public core::Prompts {
 
     QWidget* window_;
     DialogRunner& runner_;
-    CardProgress& progress_;
 };
 
 // The caption of every box: the executable's name without its extension.

@@ -17,7 +17,6 @@
 #include "core/file_error.h"
 #include "core/messages.h"
 #include "platform/encoding.h"
-#include "transfer/card_client.h"
 
 namespace app {
 
@@ -65,7 +64,7 @@ CVKRandomDlg::CVKRandomDlg(core::EditorOptions options, DialogRunner& runner)
                            Qt::WindowCloseButtonHint),
       runner_(runner),
       progress_(this),
-      prompts_(this, runner, progress_) {
+      prompts_(this, runner) {
     setWindowTitle(QStringLiteral("Veskランダムエディター"));
     setWindowIcon(programIcon());
     setFont(uiFont());
@@ -83,8 +82,7 @@ CVKRandomDlg::CVKRandomDlg(core::EditorOptions options, DialogRunner& runner)
     }
 
     editor_ = std::make_unique<core::CRandomEditor>(prompts_, std::move(options));
-    editor_->cardClient().setProgressHook(
-        [this](std::uint64_t done, std::uint64_t expected) { progress_.update(done, expected); });
+    editor_->setProgressView(&progress_);
 }
 
 CVKRandomDlg::~CVKRandomDlg() = default;
@@ -141,8 +139,7 @@ void CVKRandomDlg::createControls() {
 
 template <typename F>
 void CVKRandomDlg::command(F&& operation) {
-    core::runCommand(prompts_, std::forward<F>(operation));
-    progress_.finish();
+    editor_->run(std::forward<F>(operation));
 }
 
 void CVKRandomDlg::setVisible(bool visible) {
@@ -193,7 +190,7 @@ void CVKRandomDlg::keyPressEvent(QKeyEvent* event) {
 void CVKRandomDlg::closeEvent(QCloseEvent* event) {
     // The close box still reaches the window while a card transfer holds the one thread; the
     // window stays until the operation it runs has returned.
-    if (progress_.isRunning()) {
+    if (editor_->busy()) {
         event->ignore();
         return;
     }

@@ -1,36 +1,33 @@
-// The progress box of a card transfer. Transfers block the one GUI thread, so each progress
-// report also lets the windows repaint; user input for the main window is dropped meanwhile,
-// and the main window stays disabled until the transfer is over.
+// The progress box of a card transfer, drawn from template IDD_PROGRESS; when it appears and what
+// it shows is the session's (core/progress.h). Transfers block the one GUI thread, so each report
+// also lets the windows repaint; user input for the main window is dropped meanwhile, and the
+// main window stays disabled while the box is up.
 #pragma once
 
 #include <windows.h>
 
-#include <cstdint>
+#include "core/progress.h"
 
 namespace app {
 
-class CardProgress {
+class CardProgress : public core::ProgressView {
   public:
     CardProgress() = default;
-    ~CardProgress() { finish(); }
+    ~CardProgress() override { hideProgress(); }
     CardProgress(const CardProgress&) = delete;
     CardProgress& operator=(const CardProgress&) = delete;
 
     void attach(HWND window) { window_ = window; }
-    // Fed by the card client's progress hook; `expected` 0 when the size is unknown.
-    void update(std::uint64_t done, std::uint64_t expected);
-    // Ends the display: after each window command and before any message box.
-    void finish();
-    bool isRunning() const { return running_; }
     HWND box() const { return box_; }
 
-  private:
-    void pump();
+    void showProgress() override;
+    void setProgress(int step) override;
+    void hideProgress() override;
+    void repaintWindows() override;
 
+  private:
     HWND window_ = nullptr;
     HWND box_ = nullptr;
-    bool running_ = false;
-    ULONGLONG started_ = 0;
 };
 
 }  // namespace app

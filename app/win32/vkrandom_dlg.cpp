@@ -4,18 +4,16 @@
 #include "app/win32/text.h"
 #include "core/file_error.h"
 #include "res/resource.h"
-#include "transfer/card_client.h"
 
 namespace app {
 
 CVKRandomDlg::CVKRandomDlg(core::EditorOptions options, DialogRunner& runner)
     : Dialog(IDD_VKRANDOM_DIALOG),
       runner_(runner),
-      prompts_(runner, progress_),
+      prompts_(runner),
       editor_(std::make_unique<core::CRandomEditor>(prompts_, std::move(options))),
       icon_(LoadIconW(moduleInstance(), MAKEINTRESOURCEW(IDR_MAINFRAME))) {
-    editor_->cardClient().setProgressHook(
-        [this](std::uint64_t done, std::uint64_t expected) { progress_.update(done, expected); });
+    editor_->setProgressView(&progress_);
 }
 
 CVKRandomDlg::~CVKRandomDlg() {
@@ -25,8 +23,7 @@ CVKRandomDlg::~CVKRandomDlg() {
 
 template <typename F>
 void CVKRandomDlg::command(F&& operation) {
-    core::runCommand(prompts_, std::forward<F>(operation));
-    progress_.finish();
+    editor_->run(std::forward<F>(operation));
 }
 
 BOOL CVKRandomDlg::onInitDialog() {
@@ -94,10 +91,9 @@ bool CVKRandomDlg::onMessage(UINT message, WPARAM wParam, LPARAM, INT_PTR& resul
         case WM_CLOSE:
             // The close box still reaches the window while a card transfer holds the one
             // thread; the window stays until the operation it runs has returned.
-            return progress_.isRunning();
+            return editor_ && editor_->busy();
         case WM_DESTROY:
             // The session goes with the window: catalogue freed, instance lock given up.
-            progress_.finish();
             editor_.reset();
             return false;
         default:

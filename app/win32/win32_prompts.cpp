@@ -2,7 +2,6 @@
 
 #include <algorithm>
 
-#include "app/win32/card_progress.h"
 #include "app/win32/define_dlg.h"
 #include "app/win32/dialog.h"
 #include "app/win32/text.h"
@@ -30,7 +29,6 @@ HWND Win32Prompts::owner() const {
 }
 
 void Win32Prompts::box(const std::string& text, UINT icon) {
-    progress_.finish();
     runner_.messageBox(owner(), wide(text).c_str(), boxCaption().c_str(), MB_OK | icon);
 }
 
@@ -43,7 +41,6 @@ void Win32Prompts::reportFileError(const std::string& text) {
 }
 
 std::optional<std::string> Win32Prompts::askOpenFile(const core::OpenFileQuestion& question) {
-    progress_.finish();
     const std::wstring filter = fileDialogFilter(question);
     const std::wstring suffix = wide(question.defaultSuffix);
     std::wstring file = wide(question.initialName);
@@ -67,7 +64,6 @@ std::optional<std::string> Win32Prompts::askOpenFile(const core::OpenFileQuestio
 }
 
 bool Win32Prompts::runSettingsDialog(core::CRandomEditor& editor) {
-    progress_.finish();
     CDefineDlg dialog(editor);
     return runner_.run(dialog, owner()) == IDOK;
 }

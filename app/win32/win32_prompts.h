@@ -11,13 +11,11 @@
 
 namespace app {
 
-class CardProgress;
 class DialogRunner;
 
 class Win32Prompts : public core::Prompts {
   public:
-    Win32Prompts(DialogRunner& runner, CardProgress& progress)
-        : runner_(runner), progress_(progress) {}
+    explicit Win32Prompts(DialogRunner& runner) : runner_(runner) {}
     void attach(HWND window) { window_ = window; }
 
     void showMessage(int id, const std::string& text) override;
@@ -33,7 +31,6 @@ class Win32Prompts : public core::Prompts {
     void box(const std::string& text, UINT icon);
 
     DialogRunner& runner_;
-    CardProgress& progress_;
     HWND window_ = nullptr;
 };
 

@@ -14,6 +14,7 @@
 
 #include "platform/encoding.h"
 #include "platform/path_rules.h"
+#include "platform/text.h"
 
 namespace platform {
 namespace {
@@ -36,21 +37,14 @@ std::string configHomeFromEnvironment() {
     return std::string(home) + "/.config";
 }
 
-std::string foldAscii(std::string_view text) {
-    std::string folded(text);
-    for (char& c : folded)
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    return folded;
-}
-
 // The one entry of `dir` whose name equals `name` ignoring ASCII case; empty when none or several.
 std::string uniqueCaseMatch(const std::string& dir, const std::string& name) {
     DIR* handle = ::opendir(dir.empty() ? "/" : dir.c_str());
     if (handle == nullptr) return {};
-    std::string wanted = foldAscii(name), match;
+    std::string wanted = asciiLowered(name), match;
     int count = 0;
     while (const dirent* entry = ::readdir(handle)) {
-        if (foldAscii(entry->d_name) == wanted) {
+        if (asciiLowered(entry->d_name) == wanted) {
             match = entry->d_name;
             ++count;
         }

@@ -1,5 +1,5 @@
-// UTF-8 <-> UTF-16 for the wide Win32 calls, and the one owner of a Win32 handle. Internal to
-// platform/win32.
+// UTF-8 <-> UTF-16 for the wide Win32 calls, and the one owner of a Win32 handle: for the
+// Windows parts of every layer (the system code here, the WinInet transport, the front end).
 #pragma once
 
 #include <windows.h>

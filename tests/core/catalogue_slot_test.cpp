@@ -5,6 +5,7 @@
 #include "core/choice_slot.h"
 #include "core/messages.h"
 #include "support/cases.h"
+#include "transfer/http_transport.h"
 
 namespace {
 
@@ -61,11 +62,15 @@ TEST(ChoiceSlot, GoldenFormsEncodeAndDecodeBack) {
 TEST(Messages, TextsUsersKnowAndTrimmedDescriptions) {
     for (const auto& c : readCases("messages.txt"))
         EXPECT_EQ(core::messageText(std::stoi(c[0])), c[1]) << c[0];
-    EXPECT_EQ(core::formatMessage(119, "Timeout\r\n"), "FlashAirとの通信に失敗しました[Timeout]");
+    EXPECT_EQ(core::formatMessage(119, "Timeout"), "FlashAirとの通信に失敗しました[Timeout]");
+    EXPECT_EQ(core::formatMessage(112, "なぜ"), "Veskプログラムの書出しに失敗しました\nなぜ");
+    // A description fits 259 bytes: cut never inside a character, its line end dropped.
     std::string kana;
-    for (int i = 0; i < 100; ++i) kana += "あ";  // 300 bytes: cut at 259, never inside one
-    EXPECT_EQ(core::trimErrorDescription(kana).size(), 258u);
-    EXPECT_EQ(core::trimErrorDescription("x" + kana).size(), 259u);
+    for (int i = 0; i < 100; ++i) kana += "あ";
+    EXPECT_EQ(transfer::describeHttpFailure(transfer::HttpFailure::noReply, "x\r\n"),
+              "応答がない（x）");
+    const std::string cut = transfer::describeHttpFailure(transfer::HttpFailure::noReply, kana);
+    EXPECT_EQ(cut, "応答がない（" + kana.substr(0, 3 * 79) + "）");
 }
 
 }  // namespace

@@ -39,9 +39,11 @@ class CardEmulatorProcess {
         args.insert(args.end(), faultOptions.begin(), faultOptions.end());
         // Through the shell, so that its output goes to a file and it holds none of the test's
         // own output pipes (Wine hands a Linux process no Windows handles).
-        args.insert(args.begin(),
-                    {"/bin/sh", "-c", "out=$1; shift; exec \"$@\" </dev/null >\"$out\" 2>&1", "sh",
-                     dir_ / "output.txt"});
+        // Its process id stays in the test's folder, for a caller to end one left behind.
+        args.insert(args.begin(), {"/bin/sh", "-c",
+                                   "echo $$ >\"$1\"; out=$2; shift 2; "
+                                   "exec \"$@\" </dev/null >\"$out\" 2>&1",
+                                   "sh", dir_ / "emulator.pid", dir_ / "output.txt"});
         spawn(args);
         // An emulator that cannot start exits at once and never writes its port. Anything but a
         // loopback address would expose the test's folder to the network.

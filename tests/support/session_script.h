@@ -10,6 +10,7 @@
 #include <sstream>
 
 #include "core/choice_slot.h"
+#include "core/messages.h"
 #include "platform/ini_file.h"
 #include "platform/paths.h"
 #include "support/card_emulator_process.h"
@@ -29,6 +30,7 @@ inline std::string programWith(const std::string& slot, std::size_t offset, std:
 struct Session : SessionFixture {
     void TestBody() override {}
     std::unique_ptr<CardEmulatorProcess> card;
+    core::CardMessages cardMessages{prompts};
     std::unique_ptr<transfer::CardClient> client;  // a card client of its own, for "client" steps
     std::vector<std::string> a;                    // the step's words
     std::string rest;  // everything after the first word, or after the second
@@ -95,8 +97,8 @@ struct Session : SessionFixture {
             card = std::make_unique<CardEmulatorProcess>(dir / "card",
                                                          std::vector(a.begin() + 1, a.end()));
         } else if (verb == "client") {  // on the emulator, or on the host given
-            client =
-                std::make_unique<transfer::CardClient>(prompts, a.size() > 1 ? a[1] : card->host());
+            client = std::make_unique<transfer::CardClient>(cardMessages,
+                                                            a.size() > 1 ? a[1] : card->host());
             client->setLimits({.connectSeconds = 2,
                                .stallSeconds = 1,
                                .floorBytesPerSecond = 256,

@@ -9,7 +9,6 @@
 #include "core/random_editor.h"
 #include "platform/file_io.h"
 #include "platform/paths.h"
-#include "transfer/card_client.h"
 
 namespace core {
 namespace {
@@ -62,17 +61,13 @@ bool CRandomEditor::executeOnCard(const ProgramPath& programPath) {
             showMessage(prompts_, msgProgramReadFailed);
             return false;
         }
-        // One byte more than a program may have tells a program too long to send whole.
-        program.resize(programBufferSize + 1);
-        auto& card = cardClient();
-        const auto n = card.downloadFile(encoded.data(), program);
-        if (n == 0) return false;  // 119 already shown
         // An error page or a cut file is not a program the robot should run.
-        if (n > programBufferSize || !card.lastDownloadWhole()) {
-            showMessage(prompts_, msgProgramReadFailed);
-            return false;
+        auto file = cardClient().downloadWhole(encoded.data(), programBufferSize);
+        if (!file.bytes) {
+            if (!file.refusal.empty()) showMessage(prompts_, msgProgramReadFailed, file.refusal);
+            return false;  // else 119 was shown
         }
-        program.resize(n);
+        program = std::move(*file.bytes);
     } else {
         auto read = programPath.native
                         ? platform::readPrefix(*programPath.native, programBufferSize + 1)
@@ -85,7 +80,9 @@ bool CRandomEditor::executeOnCard(const ProgramPath& programPath) {
         program = std::move(*read);
     }
     if (program.empty()) return false;
-    if (cardClient().uploadFile(std::string("ADDON"), "TEMP.VX4", program)) sendRemoteLogToCard();
+    // The record only follows a program the card is known to hold as sent.
+    if (cardClient().uploadVerified(std::string("ADDON"), "TEMP.VX4", program))
+        sendRemoteLogToCard();
     return true;
 }
 

@@ -1,0 +1,58 @@
+#include "transfer/transfer_watch.h"
+
+namespace transfer {
+namespace {
+
+long long secondsBetween(TransferWatch::Clock::time_point from,
+                         TransferWatch::Clock::time_point to) {
+    return std::chrono::duration_cast<std::chrono::seconds>(to - from).count();
+}
+
+std::string seconds(long value) {
+    return std::to_string(value) + " s";
+}
+
+}  // namespace
+
+TransferWatch::TransferWatch(const HttpLimits& limits, Clock::time_point start)
+    : limits_(limits), start_(start), lastMove_(start), windowStart_(start) {}
+
+void TransferWatch::sent(Clock::time_point now) {
+    if (sent_) return;
+    sent_ = true;
+    lastMove_ = windowStart_ = now;
+    windowMoved_ = moved_;
+}
+
+std::optional<std::pair<HttpFailure, std::string>> TransferWatch::check(std::uint64_t moved,
+                                                                        Clock::time_point now) {
+    if (secondsBetween(start_, now) >= limits_.deadlineSeconds)
+        return std::pair{HttpFailure::timeout,
+                         "not done within " + seconds(limits_.deadlineSeconds)};
+    if (!sent_) {
+        // Connecting, sending and waiting for the reply may be one call of the transport.
+        const long wait = limits_.connectSeconds + limits_.stallSeconds;
+        if (secondsBetween(start_, now) >= wait)
+            return std::pair{HttpFailure::noReply, "no reply within " + seconds(wait)};
+        return std::nullopt;
+    }
+    if (moved != moved_) {
+        moved_ = moved;
+        lastMove_ = now;
+    }
+    if (secondsBetween(lastMove_, now) >= limits_.stallSeconds)
+        return std::pair{HttpFailure::noReply, "no data for " + seconds(limits_.stallSeconds)};
+    if (secondsBetween(windowStart_, now) >= limits_.floorSeconds) {
+        const auto floor = static_cast<std::uint64_t>(limits_.floorBytesPerSecond) *
+                           static_cast<std::uint64_t>(limits_.floorSeconds);
+        const std::uint64_t inWindow = moved_ - windowMoved_;
+        if (inWindow < floor)
+            return std::pair{HttpFailure::tooSlow, std::to_string(inWindow) + " bytes in " +
+                                                       seconds(limits_.floorSeconds)};
+        windowStart_ = now;
+        windowMoved_ = moved_;
+    }
+    return std::nullopt;
+}
+
+}  // namespace transfer
