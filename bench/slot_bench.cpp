@@ -21,7 +21,8 @@ struct Session {
         testing_support::writeFile(dir / "Random.csv", "h\r\n0,P,x,P.XML,4,50000,a,b,c,\r\n");
         testing_support::writeFile(dir / "s.ini", "[DATA]\r\nPATH=" + dir / "robot" + "\r\n");
         editor = std::make_unique<core::CRandomEditor>(
-            prompts, core::EditorOptions{dir / "s.ini", dir / "lock", dir.path(), {}});
+            prompts,
+            core::EditorOptions{dir / "s.ini", dir / "lock", dir.path(), {}, dir / "backup"});
         editor->startUp(window);
         window.select(0);
         editor->selectEntry(window);

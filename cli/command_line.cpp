@@ -18,9 +18,21 @@ constexpr std::string_view usage =
     "Export\n"
     "  exec NAME                select NAME, then execute it as a double-click on the list line "
     "does\n"
+    "  status                   every listed entry in list order: NAME, a tab, its choice index\n"
+    "                           (-1, 0, 1..n), a tab, what the window shows beside it (the\n"
+    "                           label, \"ランダム(標準)\" or why it cannot be read)\n"
+    "  check                    every listed entry: NAME, a tab, \"ok\" or why it does not fit\n"
+    "                           its program; exit 1 when one does not\n"
+    "  reset                    every listed place that holds a fixed choice back to random,\n"
+    "                           one write per program file; exit 0 only when all are random\n"
+    "  undo                     the slots the last export or reset changed back to what they\n"
+    "                           held, where they still hold what it wrote\n"
+    "  backups                  the backups kept: each folder and where its files came from,\n"
+    "                           then its files\n"
     "  settings                 print \"program type: N\", \"connection type: N\", \"program "
-    "folder: P\"\n"
-    "  settings [--program-type N] [--connect-type N]\n"
+    "folder: P\",\n"
+    "                           \"card host: H\"\n"
+    "  settings [--program-type N] [--connect-type N] [--card-host HOST]\n"
     "                           the settings dialog opened on the current values, the given\n"
     "                           radios changed, then OK (what OK stores and reloads, as the GUI)\n"
     "  settings --choose-folder the dialog's data-folder button, then Cancel\n"
@@ -98,7 +110,8 @@ class Parser {
         if (atEnd()) return fail("no command given");
         result_.command = take();
         const std::string& command = result_.command;
-        if (command == "list") {
+        if (command == "list" || command == "status" || command == "check" || command == "reset" ||
+            command == "undo" || command == "backups") {
             expectArguments(0);
         } else if (command == "show" || command == "get" || command == "exec") {
             if (expectArguments(1)) result_.name = args_[next_];
@@ -139,14 +152,16 @@ class Parser {
                 answer.programType = radioValue(option, 1, 4);
             } else if (option == "--connect-type") {
                 answer.connectType = radioValue(option, 0, 2);
+            } else if (option == "--card-host") {
+                answer.cardHost = optionValue(option);
             } else {
                 fail("unknown settings option " + option);
             }
             result_.settingsDialog = true;
         }
         // The folder button ends in Cancel, which would discard any radio change.
-        if (answer.chooseFolder && (answer.programType || answer.connectType))
-            fail("--choose-folder cannot be combined with --program-type or --connect-type");
+        if (answer.chooseFolder && (answer.programType || answer.connectType || answer.cardHost))
+            fail("--choose-folder cannot be combined with another settings option");
     }
 
     std::optional<int> radioValue(const std::string& option, int low, int high) {

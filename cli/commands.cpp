@@ -9,9 +9,6 @@
 namespace cli {
 namespace {
 
-// The random radio's caption in the main window.
-constexpr const char* randomLabel = "ランダム(標準)";
-
 std::string toTerminal(const std::string& cp932) {
     return platform::cp932ToUtf8Lossy(cp932);
 }
@@ -45,7 +42,8 @@ int showCommand(Session& session, const std::string& name) {
     for (int j = 0; j < window.shownChoiceCount(); ++j) {
         int radio = core::idRadioRandom + j;
         session.out << (window.isChecked(radio) ? "[x] " : "[ ] ") << j << ' '
-                    << (j == 0 ? randomLabel : toTerminal(window.text(radio))) << '\n';
+                    << (j == 0 ? std::string(core::randomLabel) : toTerminal(window.text(radio)))
+                    << '\n';
     }
     return exitDone;
 }
@@ -89,11 +87,53 @@ int execCommand(Session& session, const std::string& name) {
     return failed ? exitFailed : exitDone;
 }
 
+// The state of every listed entry, in list order: what the window shows beside each name.
+int statusCommand(Session& session) {
+    const auto states = session.editor.readStates();
+    const auto& lines = session.editor.lines();
+    for (std::size_t line = 0; line < states.size(); ++line)
+        session.out << toTerminal(session.editor.item(lines[line]).name) << '\t'
+                    << states[line].choice << '\t'
+                    << session.editor.stateText(lines[line], states[line]) << '\n';
+    return session.prompts.wasShown(core::msgCatalogueReadFailed) ? exitFailed : exitDone;
+}
+
+int checkCommand(Session& session) {
+    const auto reasons = session.editor.checkCatalogue();
+    const auto& lines = session.editor.lines();
+    bool fits = !session.prompts.wasShown(core::msgCatalogueReadFailed);
+    for (std::size_t line = 0; line < reasons.size(); ++line) {
+        session.out << toTerminal(session.editor.item(lines[line]).name) << '\t'
+                    << (reasons[line].empty() ? "ok" : reasons[line]) << '\n';
+        fits = fits && reasons[line].empty();
+    }
+    return fits ? exitDone : exitFailed;
+}
+
+int resetCommand(Session& session) {
+    return session.editor.resetAll() ? exitDone : exitFailed;
+}
+
+int undoCommand(Session& session) {
+    return session.editor.undoLastChange() ? exitDone : exitFailed;
+}
+
+// Every backup kept, oldest first: its folder, where its files came from, and each file.
+int backupsCommand(Session& session) {
+    for (const auto& backup : session.editor.backups()) {
+        session.out << backup.folder << '\t' << (backup.origin.card ? "card " : "folder ")
+                    << backup.origin.where << '\n';
+        for (const auto& file : backup.files) session.out << '\t' << file << '\n';
+    }
+    return exitDone;
+}
+
 int printSettingsCommand(Session& session) {
     const core::CRandomEditor& editor = session.editor;
     session.out << "program type: " << editor.programType() << '\n'
                 << "connection type: " << editor.connectType() << '\n'
-                << "program folder: " << editor.programFolder() << '\n';
+                << "program folder: " << editor.programFolder() << '\n'
+                << "card host: " << editor.cardHost() << '\n';
     return exitDone;
 }
 

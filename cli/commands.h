@@ -37,6 +37,11 @@ int showCommand(Session& session, const std::string& name);
 int getCommand(Session& session, const std::string& name);
 int setCommand(Session& session, const std::string& name, int choice);
 int execCommand(Session& session, const std::string& name);
+int statusCommand(Session& session);
+int checkCommand(Session& session);
+int resetCommand(Session& session);
+int undoCommand(Session& session);
+int backupsCommand(Session& session);
 int printSettingsCommand(Session& session);
 int settingsDialogCommand(Session& session, const SettingsAnswer& answer);
 

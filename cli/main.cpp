@@ -16,6 +16,11 @@ int dispatch(cli::Session& session, const cli::Invocation& invocation) {
     if (command == "get") return cli::getCommand(session, invocation.name);
     if (command == "set") return cli::setCommand(session, invocation.name, invocation.choice);
     if (command == "exec") return cli::execCommand(session, invocation.name);
+    if (command == "status") return cli::statusCommand(session);
+    if (command == "check") return cli::checkCommand(session);
+    if (command == "reset") return cli::resetCommand(session);
+    if (command == "undo") return cli::undoCommand(session);
+    if (command == "backups") return cli::backupsCommand(session);
     if (invocation.settingsDialog)
         return cli::settingsDialogCommand(session, invocation.settingsAnswer);
     return cli::printSettingsCommand(session);

@@ -11,6 +11,11 @@ void TerminalPrompts::showMessage(int id, const std::string& text) {
     err_ << '[' << id << "] " << text << '\n' << std::flush;
 }
 
+bool TerminalPrompts::askYesNo(int id, const std::string& text) {
+    err_ << '[' << id << "] " << text << " -> yes\n" << std::flush;
+    return true;
+}
+
 std::optional<std::string> TerminalPrompts::askOpenFile(const core::OpenFileQuestion& question) {
     err_ << "[dialog] " << question.initialName << '\n' << std::flush;
     if (chosenFiles_.empty()) {
@@ -32,6 +37,7 @@ bool TerminalPrompts::runSettingsDialog(core::CRandomEditor& editor) {
     }
     if (settingsAnswer_.programType) choice.programType = *settingsAnswer_.programType;
     if (settingsAnswer_.connectType) choice.connectType = *settingsAnswer_.connectType;
+    if (settingsAnswer_.cardHost) choice.cardHost = *settingsAnswer_.cardHost;
     return editor.storeSettings(choice);
 }
 

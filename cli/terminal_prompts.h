@@ -18,6 +18,7 @@ namespace cli {
 struct SettingsAnswer {
     std::optional<int> programType;  // radio to check, else keep what the dialog shows
     std::optional<int> connectType;
+    std::optional<std::string> cardHost;
     bool chooseFolder = false;  // press the data-folder button, then Cancel; else OK
 };
 
@@ -27,6 +28,8 @@ class TerminalPrompts : public core::Prompts {
         : err_(err), chosenFiles_(std::move(chosenFiles)) {}
 
     void showMessage(int id, const std::string& text) override;
+    // The user asked for the change by the command: the question is shown and answered Yes.
+    bool askYesNo(int id, const std::string& text) override;
     std::optional<std::string> askOpenFile(const core::OpenFileQuestion& question) override;
     bool runSettingsDialog(core::CRandomEditor& editor) override;
     void reportFileError(const std::string& text) override;

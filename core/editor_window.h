@@ -16,6 +16,11 @@ enum ControlId : int {
     idExecuteButton = 3,
     idSettingsButton = 8,
     idCloseButton = 2,
+    // Beyond the original window: where it works and what the last command did, and the buttons
+    // that put every place back to random and undo the last change.
+    idStatusText = 1050,
+    idResetButton = 1051,
+    idUndoButton = 1052,
 };
 inline constexpr int maxShownChoices = 14;
 
@@ -32,8 +37,14 @@ class EditorWindow {
     virtual void setControlText(int id, const std::string& cp932Text) = 0;
     virtual void setChecked(int id, bool checked) = 0;  // radios 1027..1041
     virtual void setShown(int id, bool shown) = 0;      // radios 1028..1041
-    virtual void setEnabled(int id, bool enabled) = 0;  // buttons 6 and 3
+    virtual void setEnabled(int id, bool enabled) = 0;  // buttons 6, 3, 1051 and 1052
     virtual void requestClose() = 0;
+    // Whether the window shows the state of every entry beside its name: only then does the
+    // session read them all (a terminal pays only for the entry it asks for).
+    virtual bool showsStates() const { return false; }
+    // The state beside list line `line`, and the status line 1050; UTF-8 text.
+    virtual void setLineNote(int /*line*/, const std::string& /*utf8Text*/) {}
+    virtual void setStatus(const std::string& /*utf8Text*/) {}
 };
 
 }  // namespace core

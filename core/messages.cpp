@@ -9,7 +9,7 @@
 namespace core {
 namespace {
 
-constexpr std::array<std::pair<int, std::string_view>, 14> table{{
+constexpr std::array<std::pair<int, std::string_view>, 21> table{{
     {101, "バージョン情報 VKRandom(&A)..."},
     {102, "データファイルの読み込みに失敗しました"},
     {106, "本プログラムは既に起動されています。"},
@@ -35,6 +35,15 @@ constexpr std::array<std::pair<int, std::string_view>, 14> table{{
      "モート接続する場合は起動プログラムを指定しないで設定機能で接続インターフェイスをFlashAirに設"
      "定してください。"},
     {139, "設定ボタンで接続タイプやデータフォルダーを指定してください。"},
+    {150, "固定の選択肢になっている場所を、すべてランダム(標準)に戻します。\nよろしいですか？"},
+    {151, "%1 か所をランダム(標準)に戻しました。"},
+    {152, "固定の選択肢になっている場所はありません。"},
+    {153, "最後の変更（%1）を元に戻します。\nよろしいですか？"},
+    {154, "%1 か所を元に戻しました。"},
+    {155, "元に戻せる変更はありません。"},
+    {156,
+     "FlashAirカードの名前またはアドレスが正しくありません。\n例: "
+     "flashair、flashair.local、192.168.0.1:8080"},
 }};
 
 }  // namespace
@@ -45,13 +54,14 @@ std::string_view messageText(int id) {
     return {};
 }
 
-std::string formatMessage(int id, std::string_view insert) {
+std::string formatMessage(int id, std::string_view insert, std::string_view detail) {
     std::string text(messageText(id));
     const auto at = text.find("%1");
     if (at != std::string::npos)
         text.replace(at, 2, insert);
     else if (!insert.empty())
         text.append("\n").append(insert);
+    if (!detail.empty()) text.append("\n").append(detail);
     return text;
 }
 
@@ -59,11 +69,13 @@ void showMessage(Prompts& prompts, int id) {
     prompts.showMessage(id, std::string(messageText(id)));
 }
 
-void showMessage(Prompts& prompts, int id, std::string_view insert) {
-    prompts.showMessage(id, formatMessage(id, insert));
+void showMessage(Prompts& prompts, int id, std::string_view insert, std::string_view detail) {
+    prompts.showMessage(id, formatMessage(id, insert, detail));
 }
 
 void CardMessages::cardFault(transfer::CardFault fault, std::string_view description) {
+    failedQuietly_ = quiet_;
+    if (quiet_) return;
     switch (fault) {
         case transfer::CardFault::exchangeFailed:
             return showMessage(prompts_, msgCardCommFailed, description);

@@ -23,14 +23,23 @@ enum MessageId : int {
     msgProgramReadFailed = 122,
     msgChooseStartup = 131,
     msgUseSettings = 139,
+    // Beyond the original program: all back to random, undo, the card's host.
+    msgResetAsk = 150,
+    msgResetDone = 151,
+    msgResetNothing = 152,
+    msgUndoAsk = 153,
+    msgUndoDone = 154,
+    msgUndoNothing = 155,
+    msgCardHostInvalid = 156,
 };
 
 // UTF-8 text of a message id ("\n" is a line feed); empty for an unknown id.
 std::string_view messageText(int id);
 
 // Text of `id` with its %1 replaced by `insert` (the error description of 119); a text without
-// %1 gets a non-empty `insert` on a line of its own after it (what failed, in detail).
-std::string formatMessage(int id, std::string_view insert);
+// %1 gets a non-empty `insert` on a line of its own after it (what failed, in detail), as it
+// gets a non-empty `detail` in any case.
+std::string formatMessage(int id, std::string_view insert, std::string_view detail = {});
 
 class Prompts;
 
@@ -40,9 +49,17 @@ class CardMessages : public transfer::CardFaultSink {
   public:
     explicit CardMessages(Prompts& prompts) : prompts_(prompts) {}
     void cardFault(transfer::CardFault fault, std::string_view description) override;
+    // While quiet, failures are only noted: reading every entry's state shows no box per file.
+    void setQuiet(bool quiet) {
+        quiet_ = quiet;
+        failedQuietly_ = false;
+    }
+    bool failedQuietly() const { return failedQuietly_; }
 
   private:
     Prompts& prompts_;
+    bool quiet_ = false;
+    bool failedQuietly_ = false;
 };
 
 // Why an entry cannot be exported or a write was refused: shown with the entry and after 112.
@@ -53,6 +70,10 @@ inline constexpr std::string_view reasonNotWholeSlot =
     "）";
 inline constexpr std::string_view reasonCardUnread = "カードから読み込めません";
 inline constexpr std::string_view reasonBeyondLabels = "選択肢にない値が書かれています";
+inline constexpr std::string_view reasonDuplicate = "同じ名前の項目が前にあります";
+inline constexpr std::string_view reasonNameTooLong = "ファイル名が長すぎます";
+inline constexpr std::string_view reasonChangedSince = "変更の後に書き換えられています";
+inline constexpr std::string_view randomLabel = "ランダム(標準)";
 
 // Open-file filters: description and pattern.
 inline constexpr std::string_view startupFilterDescription = "Vesk起動ﾌﾟﾛｸﾞﾗﾑ";

@@ -21,6 +21,8 @@ class Prompts {
     virtual ~Prompts() = default;
     // A modal box with OK only; `text` is the message's UTF-8 text, inserts already applied.
     virtual void showMessage(int id, const std::string& text) = 0;
+    // A question before a change the user asked for: Yes (true) or No.
+    virtual bool askYesNo(int id, const std::string& text) = 0;
     // Native path of the chosen file, nullopt when cancelled.
     virtual std::optional<std::string> askOpenFile(const OpenFileQuestion& question) = 0;
     // Runs the settings dialog on `editor` (its showSettings, storeSettings and
@@ -32,6 +34,6 @@ class Prompts {
 
 // Shows message `id` through `prompts` (its text from the message table).
 void showMessage(Prompts& prompts, int id);
-void showMessage(Prompts& prompts, int id, std::string_view insert);
+void showMessage(Prompts& prompts, int id, std::string_view insert, std::string_view detail = {});
 
 }  // namespace core

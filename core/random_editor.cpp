@@ -2,7 +2,10 @@
 // decisions. Slot access and remote execution live in their own files.
 #include "core/random_editor.h"
 
+#include <tuple>
+
 #include "core/messages.h"
+#include "platform/ini_file.h"
 #include "platform/instance_lock.h"
 #include "platform/paths.h"
 #include "transfer/card_client.h"
@@ -10,7 +13,10 @@
 namespace core {
 
 CRandomEditor::CRandomEditor(Prompts& prompts, EditorOptions options)
-    : prompts_(prompts, progress_), options_(std::move(options)) {
+    : prompts_(prompts, progress_),
+      options_(std::move(options)),
+      backups_(options_.backupDir.empty() ? platform::joinPath(platform::userDataFolder(), "backup")
+                                          : options_.backupDir) {
     settingsPath_ =
         options_.settingsPath.empty() ? platform::defaultSettingsPath() : options_.settingsPath;
     if (!options_.remoteFolderOf) options_.remoteFolderOf = platform::mountPointOf;
@@ -53,7 +59,7 @@ bool CRandomEditor::chooseProgramFolder() {
     if (!chosen) return false;
     std::string folder = platform::folderOfChosenFile(*chosen);
     // The settings file keeps 259 bytes of it: a longer folder would come back as another one.
-    if (folder.size() > programFolderLimit) return false;
+    if (platform::profileValueBytes(folder) > programFolderLimit) return false;
     settings_.programFolder = std::move(folder);
     settingsStoreFailed_ = !writeProgramFolder(settingsPath_, settings_.programFolder);
     settings_.programFolderCut = false;
@@ -79,8 +85,12 @@ void CRandomEditor::freeCatalogue(bool releaseTable) {
 
 void CRandomEditor::fillList(EditorWindow& window) {
     window.clearList();
-    for (const auto& item : items_)
-        if (isListed(item, settings_.programType)) window.appendLine(item.name);
+    lines_.clear();
+    for (std::size_t i = 0; i < items_.size(); ++i)
+        if (isListed(items_[i], settings_.programType)) {
+            window.appendLine(items_[i].name);
+            lines_.push_back(static_cast<int>(i));
+        }
 }
 
 int CRandomEditor::findEntryByName(std::string_view name) const {
@@ -90,26 +100,50 @@ int CRandomEditor::findEntryByName(std::string_view name) const {
 }
 
 void CRandomEditor::applySettings(EditorWindow& window) {
-    if (!prompts_.runSettingsDialog(*this) || !programTypeChanged_) return;
-    freeCatalogue(false);
-    loadCatalogue();
-    fillList(window);
-    for (int id = idRadioRandom; id <= idRadioLast; ++id) {
-        window.setChecked(id, false);
-        if (id != idRadioRandom) window.setShown(id, false);
+    const auto target = [this] {
+        return std::tuple(usesCard(), usesCard() ? settings_.cardHost : settings_.programFolder);
+    };
+    const auto before = std::tuple(target(), settings_.connectType);
+    const bool confirmed = prompts_.runSettingsDialog(*this);
+    if (confirmed && programTypeChanged_) {
+        freeCatalogue(false);
+        loadCatalogue();
+        fillList(window);
+        for (int id = idRadioRandom; id <= idRadioLast; ++id) {
+            window.setChecked(id, false);
+            if (id != idRadioRandom) window.setShown(id, false);
+        }
+        window.setEnabled(idExportButton, false);
+        window.setEnabled(idExecuteButton, false);
+        selectedIndex_ = -1;
+    } else if (std::get<0>(before) != target() && selectedIndex_ >= 0) {
+        // Another folder or card: the choice on show is read again from there, so the window
+        // never offers to export what another folder held.
+        selectEntry(window);
     }
-    window.setEnabled(idExportButton, false);
-    window.setEnabled(idExecuteButton, false);
-    selectedIndex_ = -1;
+    if (before == std::tuple(target(), settings_.connectType) && !programTypeChanged_) return;
+    executed_ = false;
+    showStates(window);
 }
 
 SettingsChoice CRandomEditor::showSettings() const {
     const int type = settings_.programType;
     const int connect = settings_.connectType;
-    return {type >= 2 && type <= 4 ? type : 1, connect == 1 || connect == 2 ? connect : 0};
+    return {type >= 2 && type <= 4 ? type : 1, connect == 1 || connect == 2 ? connect : 0,
+            settings_.cardHostSetting};
 }
 
 bool CRandomEditor::storeSettings(SettingsChoice choice) {
+    // A host the card could not be reached by is refused before anything is stored.
+    const std::string typed = choice.cardHost.value_or(settings_.cardHostSetting);
+    const auto first = typed.find_first_not_of(" \t");
+    const std::string host = first == std::string::npos
+                                 ? std::string()
+                                 : typed.substr(first, typed.find_last_not_of(" \t") - first + 1);
+    if (!host.empty() && !transfer::isCardHost(host)) {
+        showMessage(prompts_, msgCardHostInvalid);
+        return false;
+    }
     const int type = choice.programType >= 2 && choice.programType <= 4 ? choice.programType : 1;
     programTypeChanged_ = type != settings_.programType;
     settingsStoreFailed_ = false;
@@ -120,6 +154,12 @@ bool CRandomEditor::storeSettings(SettingsChoice choice) {
     settings_.connectType =
         choice.connectType == 1 || choice.connectType == 2 ? choice.connectType : 0;
     if (!writeConnectType(settingsPath_, settings_.connectType)) settingsStoreFailed_ = true;
+    if (host != settings_.cardHostSetting) {
+        settings_.cardHostSetting = host;
+        settings_.cardHost = host.empty() ? defaultCardHost : host;
+        card_.reset();  // the next exchange goes to the new host
+        if (!writeCardHost(settingsPath_, host)) settingsStoreFailed_ = true;
+    }
     if (owner_)
         owner_->setEnabled(idExecuteButton, settings_.connectType != 0 && selectedIndex_ != -1);
     return true;  // the dialog closes either way; settingsStoreFailed() tells what happened
@@ -138,6 +178,11 @@ transfer::CardClient& CRandomEditor::cardClient() {
 void CRandomEditor::GuardedPrompts::showMessage(int id, const std::string& text) {
     progress_.finish();
     prompts_.showMessage(id, text);
+}
+
+bool CRandomEditor::GuardedPrompts::askYesNo(int id, const std::string& text) {
+    progress_.finish();
+    return prompts_.askYesNo(id, text);
 }
 
 std::optional<std::string> CRandomEditor::GuardedPrompts::askOpenFile(
@@ -161,7 +206,11 @@ bool CRandomEditor::usesCard() const {
 }
 
 ProgramPath CRandomEditor::programPathOf(const RandomItem& item) const {
-    ProgramPath path{settings_.programFolder + "\\" + item.fileName, std::nullopt};
+    return programPathOf(item.fileName);
+}
+
+ProgramPath CRandomEditor::programPathOf(const std::string& fileName) const {
+    ProgramPath path{settings_.programFolder + "\\" + fileName, std::nullopt};
     if (settings_.programFolderCut) return path;
     std::string folder = settings_.programFolder;
     // No folder: the leading separator names the root of the current drive, never the system's.
@@ -170,7 +219,7 @@ ProgramPath CRandomEditor::programPathOf(const RandomItem& item) const {
         if (!root) return path;
         folder = *root;
     }
-    if (!folder.empty()) path.native = platform::resolveProgramPath(folder, item.fileName);
+    if (!folder.empty()) path.native = platform::resolveProgramPath(folder, fileName);
     return path;
 }
 

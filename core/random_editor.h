@@ -11,6 +11,7 @@
 #include <string_view>
 #include <vector>
 
+#include "core/backups.h"
 #include "core/catalogue.h"
 #include "core/editor_window.h"
 #include "core/file_error.h"
@@ -29,10 +30,19 @@ namespace core {
 using RemoteLogRecord = std::array<std::uint8_t, 16>;
 RemoteLogRecord buildRemoteLogRecord(int playerType, int remoteInterval);
 
-// Radios checked when the settings dialog opens, and taken when it is confirmed.
+// Radios checked when the settings dialog opens, and taken when it is confirmed; beyond them the
+// card's host as the user typed it (empty: the card's own name; none: kept as it is).
 struct SettingsChoice {
     int programType = 1;  // 1..4
     int connectType = 0;  // 0..2
+    std::optional<std::string> cardHost = std::nullopt;
+};
+
+// What one entry's slot holds now, as the window shows it beside the entry's name.
+struct EntryState {
+    int choice = -1;     // as the window checks it: -1 none, 0 random, 1..n the fixed choice
+    bool fits = false;   // a whole slot with a choice the entry offers: it may be exported
+    std::string reason;  // why it does not fit (Japanese); empty when it fits
 };
 
 // A program file as the session addresses it: the composed text (program folder, a backslash, the
@@ -49,6 +59,7 @@ struct EditorOptions {
     // Folder of the robot's card that holds a chosen file: the mount point of its filesystem.
     // Tests put a folder of their own in its place.
     std::function<std::string(const std::string&)> remoteFolderOf;
+    std::string backupDir;  // empty: "backup" in platform::userDataFolder()
 };
 
 class CRandomEditor {
@@ -81,6 +92,8 @@ class CRandomEditor {
     int findEntryByName(std::string_view name) const;
 
     int readChoice(int index);
+    // What the entry's slot holds, read as readChoice reads it.
+    EntryState readState(int index);
     bool writeChoice(int choice);
     void selectEntry(EditorWindow& window);
     void exportChoice(int choice);
@@ -94,6 +107,29 @@ class CRandomEditor {
     void applySettings(EditorWindow& window);
     SettingsChoice showSettings() const;
     bool storeSettings(SettingsChoice choice);
+    // Where the program files would be read and written with these settings, for the dialog.
+    std::string sourceText(const SettingsChoice& choice) const;
+
+    // Beyond the original tool. The state of every listed line, read as cheaply as it can be:
+    // one read of 31 bytes per entry locally, one download per program file on the card.
+    std::vector<EntryState> readStates();
+    // The states beside the lines and the status line, on windows that show them.
+    void showStates(EditorWindow& window);
+    // What an entry shows beside its name: the fixed choice's label, random, or the reason.
+    std::string stateText(int index, const EntryState& state) const;
+    // Where the window works now: the program folder, or the card's host.
+    std::string statusText() const;
+    // Every listed place that holds a fixed choice set to random, all slots of a file in one
+    // write, after the user confirmed; the outcome in one message. True when every such place
+    // is random now.
+    bool resetAll();
+    // The slots the last change (Export, reset) wrote restored to what they held, where they
+    // still hold what it wrote. True when every one of them was restored.
+    bool undoLastChange();
+    std::vector<BackupListing> backups() const { return backups_.list(); }
+    // Per listed line: empty when the entry fits its program, else why not.
+    std::vector<std::string> checkCatalogue();
+    const std::vector<int>& lines() const { return lines_; }
 
     // Read access for front ends and tests.
     const std::string& settingsPath() const { return settingsPath_; }
@@ -120,6 +156,7 @@ class CRandomEditor {
         GuardedPrompts(Prompts& prompts, TransferProgress& progress)
             : prompts_(prompts), progress_(progress) {}
         void showMessage(int id, const std::string& text) override;
+        bool askYesNo(int id, const std::string& text) override;
         std::optional<std::string> askOpenFile(const OpenFileQuestion& question) override;
         bool runSettingsDialog(CRandomEditor& editor) override;
         void reportFileError(const std::string& text) override;
@@ -129,11 +166,43 @@ class CRandomEditor {
         TransferProgress& progress_;
     };
 
+    // One slot of a change: what it is to hold, given what it holds (nullopt: leave it; a reason
+    // when it is refused).
+    struct SlotTarget {
+        int index;  // the catalogue entry, or -1 (a slot of a change recorded earlier)
+        std::int32_t offset;
+        std::string entryName;
+    };
+    using SlotDecider = std::function<std::optional<SlotBytes>(
+        const SlotTarget&, std::span<const std::uint8_t> slot, std::string& refusal)>;
+    // A program file read whole with the slots a change plans for it, then written in one go.
+    struct PreparedFile {
+        std::string fileName;
+        std::vector<std::uint8_t> read, changed;  // as read, and with the planned slots
+        bool known = false;                       // `read` is what the file holds now
+        std::optional<std::string> localPath;
+        std::optional<std::pair<std::optional<std::string>, std::string>> cardTarget;
+        std::vector<SlotRecord> planned;
+        std::vector<std::pair<std::string, std::string>> refused;  // entry name (CP932), reason
+    };
+    PreparedFile prepareFile(const std::string& fileName, const std::vector<SlotTarget>& targets,
+                             const SlotDecider& decide);
+    bool commitFile(PreparedFile& file);
+    void finishChange(const std::vector<SlotRecord>& written);
+    ChangeOrigin origin() const;
+    // The listed lines, grouped by the program file their entries name.
+    std::vector<std::pair<std::string, std::vector<int>>> linesByFile() const;
+    void readFileStates(const std::string& fileName, const std::vector<int>& lines,
+                        std::vector<EntryState>& states);
+    void showStatesOfFile(const PreparedFile& file);
+    bool isDuplicate(int index) const { return findEntryByName(item(index).name) != index; }
+
     bool usesCard() const;
     ProgramPath programPathOf(const RandomItem& item) const;
-    int readChoiceFromCard(const RandomItem& item);
-    bool writeChoiceToCard(const RandomItem& item, int choice);
-    bool refuseWrite(std::string reason);
+    ProgramPath programPathOf(const std::string& fileName) const;
+    std::string fileKey(const std::string& fileName) const;
+    EntryState readStateFromCard(const RandomItem& item);
+    EntryState judge(const RandomItem& item, std::span<const std::uint8_t> window) const;
 
     TransferProgress progress_;
     GuardedPrompts prompts_;
@@ -147,6 +216,11 @@ class CRandomEditor {
     bool programTypeChanged_ = false;
     bool settingsStoreFailed_ = false;
     std::string writeRefusal_;  // why the last writeChoice failed, when it knows
+    std::vector<int> lines_;    // the entry of each list line
+    PreparedFile lastWritten_;  // the file of the last export
+    BackupStore backups_;
+    bool executed_ = false;   // the last executeSelected placed program and record
+    std::string executedAt_;  // its local time, "12:03"
     CardMessages cardMessages_{prompts_};
     std::unique_ptr<transfer::CardClient> card_;
 };

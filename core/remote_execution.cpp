@@ -1,12 +1,14 @@
 // Direct execution: the robot runs a program placed as ADDON/TEMP.VX4 once the 16-byte command
 // record lands in ADDON/REMOTE.LOG, over USB (files on the mounted card) or through the card's
 // HTTP interface. Each file reaches the device before the next step starts.
+#include <cstdio>
 #include <vector>
 
 #include "core/choice_slot.h"
 #include "core/file_error.h"
 #include "core/messages.h"
 #include "core/random_editor.h"
+#include "platform/clock.h"
 #include "platform/file_io.h"
 #include "platform/paths.h"
 
@@ -46,10 +48,18 @@ RemoteLogRecord buildRemoteLogRecord(int playerType, int remoteInterval) {
 
 bool CRandomEditor::executeSelected() {
     if (selectedIndex_ < 0 || selectedIndex_ >= itemCount()) return false;
+    if (settings_.connectType != 1 && settings_.connectType != 2) return false;
     const auto path = programPathOf(item(selectedIndex_));
-    if (settings_.connectType == 2) return executeOnCard(path);
-    if (settings_.connectType == 1) return executeOverUsb(path);
-    return false;
+    executed_ = false;
+    const bool result = settings_.connectType == 2 ? executeOnCard(path) : executeOverUsb(path);
+    if (executed_) {
+        const std::tm now = platform::localNow();
+        char time[8];
+        std::snprintf(time, sizeof time, "%02d:%02d", now.tm_hour, now.tm_min);
+        executedAt_ = time;
+    }
+    if (owner_) showStates(*owner_);
+    return result;
 }
 
 bool CRandomEditor::executeOnCard(const ProgramPath& programPath) {
@@ -82,7 +92,7 @@ bool CRandomEditor::executeOnCard(const ProgramPath& programPath) {
     if (program.empty()) return false;
     // The record only follows a program the card is known to hold as sent.
     if (cardClient().uploadVerified(std::string("ADDON"), "TEMP.VX4", program))
-        sendRemoteLogToCard();
+        executed_ = sendRemoteLogToCard();
     return true;
 }
 
@@ -99,12 +109,15 @@ bool CRandomEditor::executeOverUsb(const ProgramPath& programPath) {
         if (!chosen) return false;
         remoteDir = options_.remoteFolderOf(*chosen);
     }
-    if (!programPath.native ||
-        !platform::copyFileDurably(*programPath.native, onCard(remoteDir, programCopyName))) {
+    // The card's own files only: a link that leads off the card is never written through.
+    const std::string copy = onCard(remoteDir, programCopyName);
+    if (!programPath.native || !platform::staysInside(remoteDir, copy) ||
+        !platform::copyFileDurably(*programPath.native, copy)) {
         showMessage(prompts_, msgDirectCopyFailed);
         return false;
     }
-    return writeRemoteLog();
+    executed_ = writeRemoteLog();
+    return executed_;
 }
 
 bool CRandomEditor::writeRemoteLog() {
@@ -121,7 +134,9 @@ bool CRandomEditor::writeRemoteLog() {
         target = *chosen;
     }
     const auto record = buildRemoteLogRecord(settings_.playerType, settings_.remoteInterval);
-    const auto result = platform::replaceFileContent(target, record);
+    const auto result = platform::staysInside(remoteDir, target)
+                            ? platform::replaceFileContent(target, record)
+                            : platform::ReplaceResult{platform::ReplaceResult::openFailed, 0};
     if (result.status == platform::ReplaceResult::openFailed) {
         showMessage(prompts_, msgRemoteWriteFailed);
         return false;

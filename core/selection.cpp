@@ -1,5 +1,5 @@
-// Reading and writing an entry's choice slot (local file or card), and the selection and
-// export that show and change it.
+// Reading an entry's choice slot (local file or card) and changing the slots of a program file,
+// and the selection and export that show and change them.
 #include <algorithm>
 #include <vector>
 
@@ -41,39 +41,144 @@ int offeredChoices(const RandomItem& e) {
 
 // Only a slot that lies wholly in the part of a program a write handles is editable: a slot
 // written in part would leave a broken element in the program.
-bool slotInRange(const RandomItem& e) {
-    return e.slotOffset >= 0 &&
-           static_cast<std::size_t>(e.slotOffset) + slotSize <= programBufferSize;
+bool slotInRange(std::int32_t offset) {
+    return offset >= 0 && static_cast<std::size_t>(offset) + slotSize <= programBufferSize;
+}
+
+EntryState unreadable(std::string_view reason) {
+    return {-1, false, std::string(reason)};
 }
 
 }  // namespace
 
-int CRandomEditor::readChoice(int index) {
-    if (index < 0 || index >= itemCount()) return -1;
-    const auto& e = item(index);
-    if (!slotInRange(e)) return -1;
-    if (usesCard()) return readChoiceFromCard(e);
-    const auto path = programPathOf(e).native;
-    if (!path) return -1;
-    const auto window =
-        platform::readAt(*path, static_cast<std::uint64_t>(e.slotOffset), slotWindowSize);
-    return window && window->size() >= slotSize ? decodeChoice(*window, offeredChoices(e)) : -1;
+EntryState CRandomEditor::judge(const RandomItem& e, std::span<const std::uint8_t> window) const {
+    EntryState s;
+    s.choice = window.size() >= slotSize ? decodeChoice(window, offeredChoices(e)) : -1;
+    if (window.size() < slotSize)
+        s.reason = reasonOutsideFile;
+    else if (!isWholeSlot(window.first(slotSize)))
+        s.reason = reasonNotWholeSlot;
+    else if (s.choice < 0)
+        s.reason = reasonBeyondLabels;
+    s.fits = s.reason.empty();
+    return s;
 }
 
-int CRandomEditor::readChoiceFromCard(const RandomItem& e) {
+EntryState CRandomEditor::readState(int index) {
+    if (index < 0 || index >= itemCount()) return {};
+    const auto& e = item(index);
+    if (!slotInRange(e.slotOffset)) return unreadable(reasonOutsideFile);
+    if (usesCard()) return readStateFromCard(e);
+    const auto path = programPathOf(e).native;
+    const auto window =
+        path ? platform::readAt(*path, static_cast<std::uint64_t>(e.slotOffset), slotWindowSize)
+             : std::nullopt;
+    return window ? judge(e, *window) : unreadable(reasonFileMissing);
+}
+
+int CRandomEditor::readChoice(int index) {
+    return readState(index).choice;
+}
+
+EntryState CRandomEditor::readStateFromCard(const RandomItem& e) {
     const std::size_t count = static_cast<std::size_t>(e.slotOffset) + slotWindowSize;
     const auto path = encodedCardPath(e.fileName, count);
-    if (!path) return -1;
+    if (!path) return unreadable(reasonNameTooLong);
     std::vector<std::uint8_t> buffer(count);
-    const auto n = cardClient().downloadFile(*path, buffer);
-    if (n < static_cast<std::size_t>(e.slotOffset) + slotSize) return -1;
-    return decodeChoice(std::span(buffer).subspan(e.slotOffset, n - e.slotOffset),
-                        offeredChoices(e));
+    auto& card = cardClient();
+    const auto n = card.downloadFile(*path, buffer);
+    if (card.lastReply().failure != transfer::HttpFailure::none)
+        return unreadable(reasonCardUnread);
+    if (card.lastStatus() == 404) return unreadable(reasonFileMissing);
+    if (card.lastStatus() != 200) return unreadable(reasonCardUnread);
+    const auto offset = static_cast<std::size_t>(e.slotOffset);
+    return judge(e, std::span(buffer).subspan(std::min(offset, n), n - std::min(offset, n)));
 }
 
-bool CRandomEditor::refuseWrite(std::string reason) {
-    writeRefusal_ = std::move(reason);
-    return false;
+CRandomEditor::PreparedFile CRandomEditor::prepareFile(const std::string& fileName,
+                                                       const std::vector<SlotTarget>& targets,
+                                                       const SlotDecider& decide) {
+    PreparedFile file;
+    file.fileName = fileName;
+    const auto refuseAll = [&](std::string_view reason) {
+        for (const auto& t : targets) file.refused.emplace_back(t.entryName, std::string(reason));
+        return std::move(file);
+    };
+    if (usesCard()) {
+        const auto path = encodedCardPath(fileName, cardPathCapacity);
+        file.cardTarget = cardUploadTarget(fileName);
+        if (!path || !file.cardTarget) return refuseAll(reasonNameTooLong);
+        // Anything but the whole file (an error page, a cut file) must never go back to the card.
+        auto whole = cardClient().downloadWhole(*path, programBufferSize);
+        if (!whole.bytes)
+            return refuseAll(whole.refusal.empty() ? reasonCardUnread : whole.refusal);
+        file.read = std::move(*whole.bytes);
+        file.known = true;
+    } else {
+        file.localPath = programPathOf(fileName).native;
+        auto read = file.localPath ? platform::readPrefix(*file.localPath, programBufferSize)
+                                   : std::nullopt;
+        if (!read) return refuseAll(reasonFileMissing);
+        file.read = std::move(*read);
+        file.known = true;
+    }
+    file.changed = file.read;
+    for (const auto& t : targets) {
+        const auto offset = static_cast<std::size_t>(t.offset);
+        if (!slotInRange(t.offset) || offset + slotSize > file.changed.size()) {
+            file.refused.emplace_back(t.entryName, reasonOutsideFile);
+            continue;
+        }
+        // The slot as the file holds it now must be one the editor wrote or could have: a
+        // catalogue for other programs, or a file changed since, would have other bytes
+        // overwritten.
+        const auto slot = std::span(file.changed).subspan(offset, slotSize);
+        std::string refusal;
+        std::optional<SlotBytes> wanted;
+        if (!isWholeSlot(slot))
+            refusal = reasonNotWholeSlot;
+        else
+            wanted = decide(t, slot, refusal);
+        if (!refusal.empty()) {
+            file.refused.emplace_back(t.entryName, std::move(refusal));
+            continue;
+        }
+        if (!wanted || std::equal(wanted->begin(), wanted->end(), slot.begin())) continue;
+        SlotRecord record{fileName, t.offset, t.entryName, {}, *wanted};
+        std::copy(slot.begin(), slot.end(), record.before.begin());
+        std::copy(wanted->begin(), wanted->end(), slot.begin());
+        file.planned.push_back(std::move(record));
+    }
+    return file;
+}
+
+bool CRandomEditor::commitFile(PreparedFile& file) {
+    if (file.planned.empty()) return true;
+    const auto refusePlanned = [&](const std::string& reason) {
+        for (const auto& r : file.planned) file.refused.emplace_back(r.entryName, reason);
+        file.planned.clear();
+        file.known = false;  // a failed write may have left anything
+        return false;
+    };
+    // The file as it was read goes to the backups first; without that copy nothing is written.
+    std::string reason;
+    const bool saved = file.localPath
+                           ? backups_.saveCopy(origin(), file.fileName, *file.localPath, reason)
+                           : backups_.save(origin(), file.fileName, file.read, reason);
+    if (!saved)
+        return refusePlanned("バックアップを作れないため書き込んでいません（" + reason + "）");
+    if (file.localPath) {
+        std::vector<platform::Patch> patches;
+        for (const auto& r : file.planned)
+            patches.push_back({static_cast<std::uint64_t>(r.offset), r.after});
+        if (!platform::patchInPlace(*file.localPath, patches, programBufferSize))
+            return refusePlanned("ファイルに書き込めませんでした");
+    } else if (!cardClient().uploadVerified(file.cardTarget->first, file.cardTarget->second,
+                                            file.changed)) {
+        return refusePlanned("カードに書き込めませんでした");
+    }
+    file.read = file.changed;
+    return true;
 }
 
 bool CRandomEditor::writeChoice(int choice) {
@@ -81,39 +186,14 @@ bool CRandomEditor::writeChoice(int choice) {
     if (selectedIndex_ < 0 || selectedIndex_ >= itemCount()) return false;
     const auto& e = item(selectedIndex_);
     if (choice < 0 || choice > offeredChoices(e)) return false;
-    if (!slotInRange(e)) return refuseWrite(std::string(reasonOutsideFile));
-    if (usesCard()) return writeChoiceToCard(e, choice);
-    const auto path = programPathOf(e).native;
-    if (!path) return refuseWrite(std::string(reasonFileMissing));
-    const auto offset = static_cast<std::uint64_t>(e.slotOffset);
-    // The slot as it is now must be one the editor wrote or could have: a catalogue for other
-    // programs, or a file changed since, would have other bytes overwritten.
-    const auto present = platform::readAt(*path, offset, slotSize);
-    if (!present) return refuseWrite(std::string(reasonFileMissing));
-    if (present->size() != slotSize) return refuseWrite(std::string(reasonOutsideFile));
-    if (!isWholeSlot(*present)) return refuseWrite(std::string(reasonNotWholeSlot));
-    const auto slot = encodeChoice(choice, e.sourceKind);
-    std::size_t written = 0;
-    return platform::patchInPlace(*path, offset, slot, programBufferSize, &written) &&
-           written == slotSize;
-}
-
-bool CRandomEditor::writeChoiceToCard(const RandomItem& e, int choice) {
-    const auto path = encodedCardPath(e.fileName, cardPathCapacity);
-    const auto target = cardUploadTarget(e.fileName);
-    if (!path || !target) return false;
-    auto& card = cardClient();
-    // Anything but the whole file (an error page, a cut file) must never go back to the card.
-    auto file = card.downloadWhole(*path, programBufferSize);
-    if (!file.bytes) return refuseWrite(std::move(file.refusal));
-    auto& bytes = *file.bytes;
-    const auto offset = static_cast<std::size_t>(e.slotOffset);
-    if (offset + slotSize > bytes.size()) return refuseWrite(std::string(reasonOutsideFile));
-    if (!isWholeSlot(std::span(bytes).subspan(offset, slotSize)))
-        return refuseWrite(std::string(reasonNotWholeSlot));
-    const auto slot = encodeChoice(choice, e.sourceKind);
-    std::copy(slot.begin(), slot.end(), bytes.begin() + static_cast<std::ptrdiff_t>(offset));
-    return card.uploadVerified(target->first, target->second, bytes);
+    const SlotBytes slot = encodeChoice(choice, e.sourceKind);
+    auto file = prepareFile(e.fileName, {{selectedIndex_, e.slotOffset, e.name}},
+                            [&](const SlotTarget&, auto, std::string&) { return slot; });
+    const bool written = file.refused.empty() && commitFile(file);
+    finishChange(file.planned);
+    if (!file.refused.empty()) writeRefusal_ = file.refused.front().second;
+    lastWritten_ = std::move(file);
+    return written;
 }
 
 void CRandomEditor::selectEntry(EditorWindow& window) {
@@ -127,7 +207,8 @@ void CRandomEditor::selectEntry(EditorWindow& window) {
         selectedIndex_ = -1;
         return;
     }
-    const int choice = readChoice(index);
+    const EntryState state = readState(index);
+    const int choice = state.choice;
     const auto& e = item(index);
     for (int k = 1; k <= std::min(e.labelCount, maxShownChoices); ++k)
         window.setControlText(idRadioRandom + k, e.labels[static_cast<std::size_t>(k - 1)]);
@@ -135,16 +216,21 @@ void CRandomEditor::selectEntry(EditorWindow& window) {
     for (int j = 0; j <= maxShownChoices; ++j) window.setChecked(idRadioRandom + j, j == choice);
     for (int j = 1; j <= maxShownChoices; ++j)
         window.setShown(idRadioRandom + j, j <= e.labelCount);
-    window.setEnabled(idExportButton, choice != -1);
+    // Only a slot that fits is offered for export; the line says why another does not.
+    window.setEnabled(idExportButton, choice != -1 && state.fits);
     window.setEnabled(idExecuteButton, settings_.connectType != 0 && choice != -1);
+    if (window.showsStates()) window.setLineNote(window.selectedLine(), stateText(index, state));
     selectedIndex_ = index;
 }
 
 void CRandomEditor::exportChoice(int choice) {
-    if (writeChoice(choice))
+    const bool written = writeChoice(choice);
+    if (written)
         showMessage(prompts_, msgExportSucceeded);
     else
         showMessage(prompts_, msgExportFailed, writeRefusal_);
+    // What the file holds now, read back, beside every entry of that file.
+    if (owner_ && owner_->showsStates() && selectedIndex_ >= 0) showStatesOfFile(lastWritten_);
 }
 
 }  // namespace core

@@ -40,12 +40,12 @@ Settings readSettings(const std::string& path) {
         capacity > 0 && capacity <= maxTableCapacity ? capacity : defaultTableCapacity;
     // Read one byte beyond the limit to tell a folder that fits from one that was cut to it.
     s.programFolder = readProfileString("DATA", "PATH", "", path, programFolderLimit + 2);
-    s.programFolderCut = s.programFolder.size() > programFolderLimit;
-    if (s.programFolderCut) s.programFolder.resize(programFolderLimit);
+    // Counted as the file holds it: a folder the file keeps whole is not one that was cut.
+    s.programFolderCut = platform::profileValueBytes(s.programFolder) > programFolderLimit;
     s.remoteDir = readProfileString("REMOTE", "REMOTE_DIR", ".", path);
     s.remoteInterval = readProfileInt("REMOTE", "REMOTE_INTERVAL", 1000, path);
-    s.cardHost = readProfileString("REMOTE", "CARD_HOST", "flashair", path);
-    if (s.cardHost.empty()) s.cardHost = "flashair";
+    s.cardHostSetting = readProfileString("REMOTE", "CARD_HOST", "", path);
+    s.cardHost = s.cardHostSetting.empty() ? defaultCardHost : s.cardHostSetting;
     return s;
 }
 
@@ -67,6 +67,11 @@ bool writeProgramFolder(const std::string& path, const std::string& folder) {
 bool writeRemoteDir(const std::string& path, const std::string& remoteDir) {
     if (!usable(path)) return false;
     return platform::writeProfileString("REMOTE", "REMOTE_DIR", remoteDir, path);
+}
+
+bool writeCardHost(const std::string& path, const std::string& host) {
+    if (!usable(path)) return false;
+    return platform::writeProfileString("REMOTE", "CARD_HOST", host, path);
 }
 
 }  // namespace core

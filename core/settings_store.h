@@ -14,7 +14,8 @@ struct Settings {
     bool programFolderCut = false;  // PATH was longer: the folder it names is not the one meant
     std::string remoteDir = ".";
     int remoteInterval = 1000;
-    std::string cardHost = "flashair";  // REMOTE/CARD_HOST, read only
+    std::string cardHost = "flashair";  // the card's host: REMOTE/CARD_HOST, else its own name
+    std::string cardHostSetting;        // CARD_HOST as the file holds it (empty: none)
 };
 
 Settings readSettings(const std::string& settingsPath);
@@ -26,5 +27,8 @@ inline constexpr std::size_t programFolderLimit = 259;
 
 bool writeProgramFolder(const std::string& settingsPath, const std::string& folder);
 bool writeRemoteDir(const std::string& settingsPath, const std::string& remoteDir);
+bool writeCardHost(const std::string& settingsPath, const std::string& host);
+
+inline constexpr const char* defaultCardHost = "flashair";
 
 }  // namespace core

@@ -22,12 +22,15 @@ std::optional<std::vector<std::uint8_t>> readPrefix(const std::string& path, std
 // Reads a whole (small) file, such as a catalogue.
 std::optional<std::string> readWholeFile(const std::string& path);
 
-// Overwrites bytes of an existing file in place: never creates, truncates or extends it. Only
-// the part of `data` that lies inside the file and below `limit` is written, in one positioned
-// write; `written` receives how many bytes that was. Flushed to the device. False on any open,
-// write or flush error.
-bool patchInPlace(const std::string& path, std::uint64_t offset, std::span<const std::uint8_t> data,
-                  std::uint64_t limit, std::size_t* written);
+// Overwrites bytes of an existing file in place: each patch with positioned writes, all in one
+// open of the file, flushed to the device once. Never creates, truncates or extends the file:
+// when a patch would reach beyond its end or beyond `limit`, nothing is written. False on that
+// and on any open, write or flush error.
+struct Patch {
+    std::uint64_t offset;
+    std::span<const std::uint8_t> bytes;
+};
+bool patchInPlace(const std::string& path, std::span<const Patch> patches, std::uint64_t limit);
 
 // Copies `from` to `to` (replacing it) completely, then flushes it. A short copy is a failure.
 bool copyFileDurably(const std::string& from, const std::string& to);

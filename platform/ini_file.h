@@ -24,6 +24,10 @@ std::string readProfileString(std::string_view section, std::string_view key, st
 bool writeProfileString(std::string_view section, std::string_view key, std::string_view value,
                         const std::string& file);
 
+// The bytes the settings file holds for a value: its UTF-8 on POSIX, its CP932 on Windows (the
+// file's own encoding there); SIZE_MAX when the file cannot hold it at all.
+std::size_t profileValueBytes(std::string_view utf8);
+
 // The portable logic below works on an in-memory file image; the file functions above use it
 // where the system has no profile functions of its own.
 // The edits of writeProfileString.

@@ -2,6 +2,7 @@
 // native paths on this machine.
 #pragma once
 
+#include <filesystem>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -47,5 +48,24 @@ std::string folderOfChosenFile(const std::string& path);
 std::string nativeRelativePath(std::string_view backslashed);
 
 bool fileExists(const std::string& path);
+
+// UTF-8 paths as the standard library's paths and back, the same on every system (a plain
+// std::string would be read in the ANSI code page on Windows).
+inline std::filesystem::path fsPath(std::string_view utf8) {
+    return std::filesystem::path(std::u8string(utf8.begin(), utf8.end()));
+}
+inline std::string utf8Of(const std::filesystem::path& path) {
+    const std::u8string text = path.u8string();
+    return std::string(text.begin(), text.end());
+}
+
+// Whether `path`, every link on the way to it followed (a name not there yet as it would be
+// created), lies inside `folder`: a link that leads elsewhere is never written through.
+bool staysInside(const std::string& folder, const std::string& path);
+
+// The user's own folder for VKRandom's data on this PC, never on the robot's card:
+// $XDG_DATA_HOME/VKRandom (default ~/.local/share/VKRandom) on POSIX, %LOCALAPPDATA%\VKRandom
+// on Windows.
+std::string userDataFolder();
 
 }  // namespace platform

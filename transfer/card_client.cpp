@@ -180,6 +180,30 @@ bool CardClient::uploadVerified(const std::optional<std::string>& directory, std
     return true;
 }
 
+bool isCardHost(std::string_view host) {
+    if (const auto colon = host.rfind(':'); colon != std::string_view::npos) {
+        const std::string_view port = host.substr(colon + 1);
+        if (port.empty() || port.size() > 5 ||
+            port.find_first_not_of("0123456789") != std::string_view::npos ||
+            std::stoul(std::string(port)) - 1 >= 65535)
+            return false;
+        host = host.substr(0, colon);
+    }
+    if (host.empty() || host.size() > 253) return false;
+    for (std::size_t at = 0; at <= host.size();) {
+        const std::size_t end = std::min(host.find('.', at), host.size());
+        const std::string_view label = host.substr(at, end - at);
+        if (label.empty() || label.size() > 63 || label.front() == '-' || label.back() == '-' ||
+            !std::all_of(label.begin(), label.end(), [](char c) {
+                return (c >= '0' && c <= '9') || c == '-' ||
+                       (platform::asciiLower(c) >= 'a' && platform::asciiLower(c) <= 'z');
+            }))
+            return false;
+        at = end + 1;
+    }
+    return true;
+}
+
 bool saysSuccess(std::string_view body) {
     const auto isLetter = [](char c) {
         return platform::asciiLower(c) >= 'a' && platform::asciiLower(c) <= 'z';

@@ -116,6 +116,10 @@ static_assert(postContentType.size() == 67 && postContentType.ends_with(boundary
 // word of its own, blanks and line breaks around it set aside.
 bool saysSuccess(std::string_view body);
 
+// Whether `host` can name the card in its URLs: a host name, name.local or an IPv4 address
+// (letters, digits, '-' in dot-separated labels), with an optional ":port" from 1 to 65535.
+bool isCardHost(std::string_view host);
+
 // CP932 text as UTF-8 into `buffer` of `capacity` bytes (terminated). Returns the UTF-8 length
 // written; without a buffer, the UTF-8 size including the terminator. nullopt when the text is
 // not CP932 or does not fit: nothing past the capacity is ever written.

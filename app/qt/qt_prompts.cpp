@@ -80,6 +80,14 @@ void QtPrompts::showMessage(int id, const std::string& text) {
     box(QMessageBox::Warning, id, text);
 }
 
+bool QtPrompts::askYesNo(int id, const std::string& text) {
+    MessageBox box(QMessageBox::Question, boxCaption(), QString::fromStdString(text), owner());
+    box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+    box.setDefaultButton(QMessageBox::No);
+    box.setProperty("messageId", id);
+    return runner_.run(box) == QMessageBox::Yes;
+}
+
 void QtPrompts::reportFileError(const std::string& text) {
     box(QMessageBox::Critical, 0, text);
 }

@@ -18,6 +18,7 @@ class QtPrompts : public core::Prompts {
     QtPrompts(QWidget* window, DialogRunner& runner) : window_(window), runner_(runner) {}
 
     void showMessage(int id, const std::string& text) override;
+    bool askYesNo(int id, const std::string& text) override;
     std::optional<std::string> askOpenFile(const core::OpenFileQuestion& question) override;
     bool runSettingsDialog(core::CRandomEditor& editor) override;
     void reportFileError(const std::string& text) override;

@@ -36,6 +36,11 @@ void Win32Prompts::showMessage(int /*id*/, const std::string& text) {
     box(text, MB_ICONEXCLAMATION);
 }
 
+bool Win32Prompts::askYesNo(int /*id*/, const std::string& text) {
+    return runner_.messageBox(owner(), wide(text).c_str(), boxCaption().c_str(),
+                              MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) == IDYES;
+}
+
 void Win32Prompts::reportFileError(const std::string& text) {
     box(text, MB_ICONERROR);
 }

@@ -19,6 +19,7 @@ class Win32Prompts : public core::Prompts {
     void attach(HWND window) { window_ = window; }
 
     void showMessage(int id, const std::string& text) override;
+    bool askYesNo(int id, const std::string& text) override;
     std::optional<std::string> askOpenFile(const core::OpenFileQuestion& question) override;
     bool runSettingsDialog(core::CRandomEditor& editor) override;
     void reportFileError(const std::string& text) override;

@@ -107,20 +107,18 @@ std::optional<std::string> readWholeFile(const std::string& path) {
     return data.str();
 }
 
-bool patchInPlace(const std::string& path, std::uint64_t offset, std::span<const std::uint8_t> data,
-                  std::uint64_t limit, std::size_t* written) {
-    if (written != nullptr) *written = 0;
+bool patchInPlace(const std::string& path, std::span<const Patch> patches, std::uint64_t limit) {
     Fd fd(openRetrying(path.c_str(), O_RDWR | O_CLOEXEC));
     struct stat st {};
-    if (!fd.valid() || ::fstat(fd.get(), &st) != 0) return false;
-    std::uint64_t end = std::min<std::uint64_t>(static_cast<std::uint64_t>(st.st_size), limit);
-    if (offset >= end || data.empty()) return false;  // nothing of the slot lies inside the file
-    std::size_t count =
-        static_cast<std::size_t>(std::min<std::uint64_t>(data.size(), end - offset));
-    if (!writeFully(fd.get(), data.data(), count, static_cast<off_t>(offset))) return false;
-    if (::fsync(fd.get()) != 0 || !fd.close()) return false;
-    if (written != nullptr) *written = count;
-    return true;
+    if (!fd.valid() || ::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode)) return false;
+    const std::uint64_t end =
+        std::min<std::uint64_t>(static_cast<std::uint64_t>(st.st_size), limit);
+    for (const Patch& p : patches)
+        if (p.bytes.empty() || p.offset > end || p.bytes.size() > end - p.offset) return false;
+    for (const Patch& p : patches)
+        if (!writeFully(fd.get(), p.bytes.data(), p.bytes.size(), static_cast<off_t>(p.offset)))
+            return false;
+    return ::fsync(fd.get()) == 0 && fd.close();
 }
 
 bool copyFileDurably(const std::string& from, const std::string& to) {

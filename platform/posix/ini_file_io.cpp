@@ -90,4 +90,8 @@ bool writeProfileString(std::string_view section, std::string_view key, std::str
     return replaceAtomically(file, applyProfileWrite(content, section, key, value));
 }
 
+std::size_t profileValueBytes(std::string_view utf8) {
+    return utf8.size();
+}
+
 }  // namespace platform

@@ -26,15 +26,21 @@ std::string folderOf(const std::string& path) {
     return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
 }
 
-std::string configHomeFromEnvironment() {
-    const char* xdg = std::getenv("XDG_CONFIG_HOME");
-    if (xdg != nullptr && xdg[0] == '/') return xdg;  // relative values are invalid by XDG rules
+// An XDG base folder: the variable when it holds an absolute path (relative values are invalid
+// by XDG rules), else its default below the home folder.
+std::string xdgFolder(const char* variable, const char* belowHome) {
+    const char* xdg = std::getenv(variable);
+    if (xdg != nullptr && xdg[0] == '/') return xdg;
     const char* home = std::getenv("HOME");
     if (home == nullptr || home[0] == '\0') {
         const passwd* pw = ::getpwuid(::getuid());
         home = pw != nullptr ? pw->pw_dir : "/tmp";
     }
-    return std::string(home) + "/.config";
+    return std::string(home) + belowHome;
+}
+
+std::string configHomeFromEnvironment() {
+    return xdgFolder("XDG_CONFIG_HOME", "/.config");
 }
 
 // The one entry of `dir` whose name equals `name` ignoring ASCII case; empty when none or several.
@@ -187,6 +193,21 @@ std::optional<std::string> currentDriveRoot() {
 
 bool fileExists(const std::string& path) {
     return ::access(path.c_str(), F_OK) == 0;
+}
+
+bool staysInside(const std::string& folder, const std::string& path) {
+    std::error_code error;
+    const auto root = std::filesystem::weakly_canonical(folder, error);
+    if (error) return false;
+    const auto target = std::filesystem::weakly_canonical(path, error);
+    if (error) return false;
+    const auto [end, at] = std::mismatch(root.begin(), root.end(), target.begin(), target.end());
+    // A trailing separator gives an empty last component.
+    return end == root.end() || (std::next(end) == root.end() && end->empty());
+}
+
+std::string userDataFolder() {
+    return xdgFolder("XDG_DATA_HOME", "/.local/share") + "/VKRandom";
 }
 
 }  // namespace platform

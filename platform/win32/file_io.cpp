@@ -97,22 +97,18 @@ std::optional<std::string> readWholeFile(const std::string& path) {
     return content;
 }
 
-bool patchInPlace(const std::string& path, std::uint64_t offset, std::span<const std::uint8_t> data,
-                  std::uint64_t limit, std::size_t* written) {
-    if (written != nullptr) *written = 0;
-    // OPEN_EXISTING: never creates; no truncation. Others may read while we write 30 bytes.
+bool patchInPlace(const std::string& path, std::span<const Patch> patches, std::uint64_t limit) {
+    // OPEN_EXISTING: never creates; no truncation. Others may read while we write.
     Handle file = openFile(path, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, OPEN_EXISTING);
     LARGE_INTEGER size{};
     if (!isDiskFile(file) || !::GetFileSizeEx(file.get(), &size)) return false;
     const std::uint64_t end =
         std::min<std::uint64_t>(static_cast<std::uint64_t>(size.QuadPart), limit);
-    if (offset >= end || data.empty()) return false;  // nothing of the slot lies inside the file
-    const std::size_t count =
-        static_cast<std::size_t>(std::min<std::uint64_t>(data.size(), end - offset));
-    if (!writeFully(file, data.data(), count, offset, true)) return false;
-    if (!::FlushFileBuffers(file.get()) || !file.close()) return false;
-    if (written != nullptr) *written = count;
-    return true;
+    for (const Patch& p : patches)
+        if (p.bytes.empty() || p.offset > end || p.bytes.size() > end - p.offset) return false;
+    for (const Patch& p : patches)
+        if (!writeFully(file, p.bytes.data(), p.bytes.size(), p.offset, true)) return false;
+    return ::FlushFileBuffers(file.get()) && file.close();
 }
 
 bool copyFileDurably(const std::string& from, const std::string& to) {

@@ -63,4 +63,9 @@ bool writeProfileString(std::string_view section, std::string_view key, std::str
                                         carried->c_str(), toWide(file).c_str()) != 0;
 }
 
+std::size_t profileValueBytes(std::string_view utf8) {
+    const std::optional<std::string> cp932 = utf8ToCp932(utf8);
+    return cp932 ? cp932->size() : SIZE_MAX;
+}
+
 }  // namespace platform

@@ -2,9 +2,12 @@
 // '\' separators, and the drive root that holds a chosen REMOTE.LOG.
 #include "platform/paths.h"
 
+#include <shlobj.h>
+
 #include <algorithm>
 #include <array>
 #include <cwctype>
+#include <filesystem>
 
 #include "platform/encoding.h"
 #include "platform/path_rules.h"
@@ -129,6 +132,25 @@ std::optional<std::string> currentDriveRoot() {
 
 bool fileExists(const std::string& path) {
     return ::GetFileAttributesW(toWide(path).c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+bool staysInside(const std::string& folder, const std::string& path) {
+    std::error_code error;
+    const auto root = std::filesystem::weakly_canonical(toWide(folder), error);
+    if (error) return false;
+    const auto target = std::filesystem::weakly_canonical(toWide(path), error);
+    if (error) return false;
+    const auto [end, at] = std::mismatch(
+        root.begin(), root.end(), target.begin(), target.end(),
+        [](const auto& a, const auto& b) { return ::lstrcmpiW(a.c_str(), b.c_str()) == 0; });
+    // A trailing separator gives an empty last component.
+    return end == root.end() || (std::next(end) == root.end() && end->empty());
+}
+
+std::string userDataFolder() {
+    wchar_t folder[MAX_PATH] = {};
+    if (FAILED(::SHGetFolderPathW(nullptr, CSIDL_LOCAL_APPDATA, nullptr, 0, folder))) return {};
+    return fromWide(folder) + "\\VKRandom";
 }
 
 }  // namespace platform

@@ -60,6 +60,7 @@
   program type: 1
   connection type: 0
   program folder: PWD/robot
+  card host: flashair
   $ cli settings --program-type 1 && showIni
   [DATA]^M$
   PATH=PWD/robot^M$

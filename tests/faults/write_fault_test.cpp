@@ -105,7 +105,8 @@ TEST(SettingsFaults, FailedWriteLeavesTheOldFileAndNoTemporary) {
     }
     writeFile(dir / "Random.csv", "h\r\n0,A,x,A.XML,4,0,a,\r\n");
     FakePrompts prompts;
-    core::CRandomEditor editor(prompts, core::EditorOptions{link, dir / "lock", dir.path(), {}});
+    core::CRandomEditor editor(
+        prompts, core::EditorOptions{link, dir / "lock", dir.path(), {}, dir / "backup"});
     {
         Injection fault({Call::write, ENOSPC, 16});
         EXPECT_TRUE(editor.storeSettings({4, 2}));

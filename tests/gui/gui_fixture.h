@@ -110,7 +110,11 @@ struct WindowFixture {
         return "PATH=" + QFile::encodeName(folder) + "\r\n";
     }
     core::EditorOptions options() const {
-        return {native(path("VKRandom.ini")), native(path("lock")), native(dir.path()), {}};
+        return {native(path("VKRandom.ini")),
+                native(path("lock")),
+                native(dir.path()),
+                {},
+                native(path("backup"))};
     }
     app::CVKRandomDlg& open() {
         window.reset();  // the old window and its lock go first

@@ -12,7 +12,7 @@ fi
 work=$(mktemp -d)
 trap 'dpkg -r vkrandom >/dev/null 2>&1 || true; rm -rf "$work"' EXIT
 dpkg -i "$deb" >/dev/null || apt-get install -f -y -qq --no-download
-export XDG_RUNTIME_DIR=$work XDG_CONFIG_HOME=$work QT_QPA_PLATFORM=offscreen
+export XDG_RUNTIME_DIR=$work XDG_CONFIG_HOME=$work XDG_DATA_HOME=$work QT_QPA_PLATFORM=offscreen
 test "$(/usr/bin/vkrandom-cli --version)" = "$(dpkg-deb -f "$deb" Version)"
 /usr/bin/vkrandom --version >/dev/null
 test -s /usr/share/applications/vkrandom.desktop

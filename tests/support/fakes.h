@@ -64,6 +64,10 @@ class FakePrompts : public core::Prompts {
         messages.push_back(id);
         messageTexts.push_back(text);
     }
+    bool askYesNo(int id, const std::string& text) override {
+        showMessage(id, text);
+        return yes;
+    }
     std::optional<std::string> askOpenFile(const core::OpenFileQuestion& question) override {
         questions.push_back(question);
         if (answers.empty()) return std::nullopt;
@@ -86,6 +90,7 @@ class FakePrompts : public core::Prompts {
     std::optional<core::SettingsChoice> settingsAnswer;  // nullopt: Cancel
     core::SettingsChoice shownSettings;
     std::vector<std::string> fileErrors;
+    bool yes = true;  // the answer to every question
 };
 
 }  // namespace testing_support

@@ -40,7 +40,8 @@ struct SessionFixture : ::testing::Test {
     core::CRandomEditor& start() {
         editor.reset();  // one session at a time holds the lock
         editor = std::make_unique<core::CRandomEditor>(
-            prompts, core::EditorOptions{ini(), dir / "lock", dir.path(), remoteFolderOf});
+            prompts,
+            core::EditorOptions{ini(), dir / "lock", dir.path(), remoteFolderOf, dir / "backup"});
         editor->startUp(window);
         return *editor;
     }

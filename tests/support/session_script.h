@@ -164,7 +164,8 @@ struct Session : SessionFixture {
         else if (verb == "second-instance") {
             FakePrompts secondPrompts;
             FakeWindow second;
-            core::CRandomEditor editor2(secondPrompts, {ini(), dir / "lock", dir.path(), {}});
+            core::CRandomEditor editor2(secondPrompts,
+                                        {ini(), dir / "lock", dir.path(), {}, dir / "backup"});
             EXPECT_FALSE(editor2.startUp(second));
             EXPECT_EQ(secondPrompts.messages, std::vector<int>{106});
             EXPECT_TRUE(second.closeRequests == 1 && second.lines.empty());

@@ -86,7 +86,8 @@ class Gui : public testing::Test {
         return {path("VKRandom.ini"),
                 "vkrandom-test-" + fs::path(dir.path()).filename().string(),
                 path("."),
-                {}};
+                {},
+                path("backup")};
     }
     HWND open() {
         window.reset();

@@ -8,6 +8,7 @@ set -euo pipefail
 bin=$1 exe=$2 source=$3
 : "${WINEPREFIX:?the Wine prefix of the build tree, never the home folder}"
 work=$(mktemp -d)
+export XDG_DATA_HOME=$work/data  # the backups of the Linux runs
 pids=()
 trap 'kill "${pids[@]}" 2>/dev/null; rm -rf "$work"' EXIT
 
