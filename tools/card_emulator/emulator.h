@@ -88,6 +88,7 @@ class Card {
     Response command(std::string_view query);
     Response download(std::string_view path) const;
     Response upload(const Request& request);
+    bool store(const Request& request);  // the POST's file, false when it was not stored
 
     std::filesystem::path root_;  // canonical: every file served or stored lies below it
     Faults faults_;

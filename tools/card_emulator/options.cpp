@@ -11,8 +11,9 @@ namespace emulator {
 
 const char* const usageText =
     "usage: vkrandom-card-emulator --root DIR [OPTION...]\n"
-    "Serves the regular files below DIR like a FlashAir card over HTTP. Each connection has\n"
-    "its own time limits; SIGINT or SIGTERM stops the emulator at once.\n"
+    "Serves the regular files below DIR like a FlashAir card over HTTP. An upload's POST is\n"
+    "answered 200, with the body SUCCESS when the file was stored, ERROR when not. Each\n"
+    "connection has its own time limits; SIGINT or SIGTERM stops the emulator at once.\n"
     "  --root DIR           the card's contents (required)\n"
     "  --port N             TCP port, 0 to 65535 (default 8080; 0 picks a free one); the\n"
     "                       address is printed as \"listening on ADDR:PORT\"\n"
