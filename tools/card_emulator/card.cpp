@@ -189,8 +189,12 @@ Response Card::download(std::string_view path) const {
 Response Card::upload(const Request& request) {
     const std::lock_guard lock(mutex_);
     if (faults_.postStatus != 200) return page(faults_.postStatus, "Error");
+    const Faults::Post post = faults_.post;
+    if (post == Faults::Post::error || post == Faults::Post::storeNothing)
+        return word(post == Faults::Post::error ? "ERROR" : "SUCCESS");
     // Like the card, a POST is answered 200 either way: only its body says whether it was stored.
-    return word(store(request) ? "SUCCESS" : "ERROR");
+    const bool stored = store(request);
+    return word(stored || post == Faults::Post::storeOther ? "SUCCESS" : "ERROR");
 }
 
 bool Card::store(const Request& request) {
@@ -219,7 +223,12 @@ bool Card::store(const Request& request) {
     if (fd < 0 && !fs::exists(fs::symlink_status(*target, error)))
         fd = openRegular(*target, O_WRONLY | O_CREAT | O_EXCL);
     if (fd < 0) return false;
-    std::string_view data = std::string_view(body).substr(dataStart + 4, dataEnd - dataStart - 4);
+    std::string bytes = body.substr(dataStart + 4, dataEnd - dataStart - 4);
+    if (faults_.post == Faults::Post::storeOther) {
+        if (bytes.empty()) bytes.push_back('\0');
+        bytes[bytes.size() / 2] ^= 1;
+    }
+    std::string_view data = bytes;
     bool written = ftruncate(fd, 0) == 0;
     while (written && !data.empty()) {
         const ssize_t put = write(fd, data.data(), data.size());

@@ -69,7 +69,10 @@ struct Faults {
     int dripMs = 0;                           // replies sent one byte every dripMs
     std::optional<std::string> commandReply;  // instead of SUCCESS
     int postStatus = 200;                     // status of POST replies (not 200: nothing stored)
-    std::optional<std::size_t> truncate;      // body bytes of a download sent before closing
+    // What a POST answered 200 does: stores the file as sent, or answers ERROR and stores
+    // nothing, or answers SUCCESS and stores nothing, or SUCCESS and bytes not the ones sent.
+    enum class Post { store, error, storeNothing, storeOther } post = Post::store;
+    std::optional<std::size_t> truncate;  // body bytes of a download sent before closing
 
     // The script for the `number`th request, most specific first: its number, its kind, "*".
     const Scripted* scriptFor(const Request& request, std::uint64_t number) const;

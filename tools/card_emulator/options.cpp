@@ -26,6 +26,11 @@ const char* const usageText =
     "Faults, for tests of a client's failure handling:\n"
     "  --command-reply TEXT answer upload.cgi commands with TEXT instead of SUCCESS\n"
     "  --status CODE        answer uploads with status CODE (100-599) and store nothing\n"
+    "  --post-error         answer every upload's POST 200 ERROR and store nothing\n"
+    "  --post-store-nothing answer every upload's POST 200 SUCCESS and store nothing\n"
+    "  --post-store-other   answer every upload's POST 200 SUCCESS, but store the file with\n"
+    "                       the lowest bit of its middle byte (at offset length / 2) flipped;\n"
+    "                       an empty file is stored as the single byte 0x01\n"
     "  --truncate N         close each download after N bytes of its body\n"
     "  --drip-ms N          send every reply one byte every N milliseconds\n"
     "  --reply-file FILE    answer every request with the raw bytes of FILE (an empty FILE\n"
@@ -61,12 +66,21 @@ std::optional<std::string> fileBytes(const std::string& path) {
     return bytes;
 }
 
+const std::map<std::string, Faults::Post> postFaults = {
+    {"--post-error", Faults::Post::error},
+    {"--post-store-nothing", Faults::Post::storeNothing},
+    {"--post-store-other", Faults::Post::storeOther}};
+
 // Takes one option and its values from argv[i...]; "" when accepted, else why not.
 std::string takeOption(int argc, char** argv, int& i, Options& options) {
     const std::string flag = argv[i];
     Faults& faults = options.faults;
     if (flag == "--exit-with-parent") {
         options.exitWithParent = true;
+        return {};
+    }
+    if (const auto post = postFaults.find(flag); post != postFaults.end()) {
+        faults.post = post->second;
         return {};
     }
     if (flag == "--stall") {
