@@ -165,7 +165,8 @@ Response Card::handle(const Request& request) {
 Response Card::command(std::string_view query) {
     const std::lock_guard lock(mutex_);
     const auto dir = queryValue(query, "UPDIR");
-    if (dir && !components(*dir)) return word("ERROR");
+    // One that would climb out of the root cannot be used; the card itself would say SUCCESS.
+    if (dir && !components(*dir) && !faults_.updirLiteral) return word("ERROR");
     if (dir) upDir_ = *dir;
     if (const auto stamp = queryValue(query, "FTIME"); stamp && lower(*stamp).starts_with("0x"))
         fileTime_ = static_cast<std::uint32_t>(std::strtoul(stamp->c_str() + 2, nullptr, 16));
@@ -213,8 +214,10 @@ bool Card::store(const Request& request) {
     name = name.substr(name.find_last_of("/\\") + 1);
     const auto dir = resolve(root_, upDir_);
     std::error_code error;
-    if (name.empty() || name == "." || name == ".." || !dir || !fs::is_directory(*dir, error))
-        return false;
+    if (name.empty() || name == "." || name == ".." || !dir) return false;
+    // One level only: a missing parent fails, and so does a name already taken by a non-folder.
+    if (faults_.updirLiteral) fs::create_directory(*dir, error);
+    if (!fs::is_directory(*dir, error)) return false;
     // An existing file is replaced in place (through a link if it lies below the root too);
     // anything but a regular file is left alone.
     const auto target = resolve(root_, upDir_ + "/" + name);

@@ -31,6 +31,11 @@ const char* const usageText =
     "  --post-store-other   answer every upload's POST 200 SUCCESS, but store the file with\n"
     "                       the lowest bit of its middle byte (at offset length / 2) flipped;\n"
     "                       an empty file is stored as the single byte 0x01\n"
+    "  --updir-literal      take UPDIR as the card does: its command answers SUCCESS\n"
+    "                       whatever the folder, and the POST that follows makes a missing\n"
+    "                       folder when its parent exists, else answers ERROR and stores\n"
+    "                       nothing (without this: a missing folder fails the POST, one\n"
+    "                       outside the root fails the command)\n"
     "  --truncate N         close each download after N bytes of its body\n"
     "  --drip-ms N          send every reply one byte every N milliseconds\n"
     "  --reply-file FILE    answer every request with the raw bytes of FILE (an empty FILE\n"
@@ -81,6 +86,10 @@ std::string takeOption(int argc, char** argv, int& i, Options& options) {
     }
     if (const auto post = postFaults.find(flag); post != postFaults.end()) {
         faults.post = post->second;
+        return {};
+    }
+    if (flag == "--updir-literal") {
+        faults.updirLiteral = true;
         return {};
     }
     if (flag == "--stall") {
