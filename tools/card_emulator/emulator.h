@@ -60,6 +60,7 @@ std::string percentDecode(std::string_view text);
 struct Scripted {
     bool stall = false;  // read the request, then never answer
     std::string reply;   // raw bytes; none at all closes the connection without a reply
+    bool flood = false;  // a status line, then header lines without end
 };
 
 // Ways to misbehave, for tests of the client's failure handling.

@@ -45,6 +45,10 @@ const char* const usageText =
     "                       (the Nth request since start, from 1)\n"
     "  --stall              read each request, then never answer (until the emulator stops)\n"
     "  --stall-on WHAT      the same for the requests WHAT only\n"
+    "  --header-flood [WHAT]\n"
+    "                       answer every request, or the requests WHAT only, with a status\n"
+    "                       line and then header lines without end (8 KiB every 10 ms), never\n"
+    "                       the blank line, until the client closes or stops reading for 10 s\n"
     "A script for a request number wins over one for its kind, which wins over one for all.\n";
 
 namespace {
@@ -90,6 +94,11 @@ std::string takeOption(int argc, char** argv, int& i, Options& options) {
     }
     if (flag == "--updir-literal") {
         faults.updirLiteral = true;
+        return {};
+    }
+    if (flag == "--header-flood") {  // its WHAT may be left out
+        const bool what = i + 1 < argc && validWhat(argv[i + 1]);
+        faults.scripts[what ? argv[++i] : "*"] = Scripted{false, {}, true};
         return {};
     }
     if (flag == "--stall") {
