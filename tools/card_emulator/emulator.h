@@ -73,8 +73,8 @@ struct Faults {
     // What a POST answered 200 does: stores the file as sent, or answers ERROR and stores
     // nothing, or answers SUCCESS and stores nothing, or SUCCESS and bytes not the ones sent.
     enum class Post { store, error, storeNothing, storeOther } post = Post::store;
-    // The POST makes the command's missing folder when its parent exists, as the card does;
-    // without it no folder is ever made.
+    // As on the card: the command takes any folder, and the POST makes the folder when only
+    // it is missing. Otherwise no folder is ever made, and one out of the root fails the command.
     bool updirLiteral = false;
     std::optional<std::size_t> truncate;  // body bytes of a download sent before closing
 
