@@ -82,6 +82,11 @@ int openRegular(const fs::path& file, int flags) {
     return fd;
 }
 
+// The one word upload.cgi answers with, in a plain 200 reply.
+Response word(std::string_view text) {
+    return {200, "text/plain", std::string(text), std::nullopt};
+}
+
 Response page(int status, std::string_view text) {
     const std::string t(text);
     return {status, "text/html",
@@ -160,11 +165,12 @@ Response Card::handle(const Request& request) {
 Response Card::command(std::string_view query) {
     const std::lock_guard lock(mutex_);
     const auto dir = queryValue(query, "UPDIR");
-    if (dir && !components(*dir)) return {200, "text/plain", "ERROR", std::nullopt};
+    // One that would climb out of the root cannot be used; the card itself would say SUCCESS.
+    if (dir && !components(*dir) && !faults_.updirLiteral) return word("ERROR");
     if (dir) upDir_ = *dir;
     if (const auto stamp = queryValue(query, "FTIME"); stamp && lower(*stamp).starts_with("0x"))
         fileTime_ = static_cast<std::uint32_t>(std::strtoul(stamp->c_str() + 2, nullptr, 16));
-    return {200, "text/plain", faults_.commandReply.value_or("SUCCESS"), std::nullopt};
+    return word(faults_.commandReply.value_or("SUCCESS"));
 }
 
 Response Card::download(std::string_view path) const {
@@ -184,32 +190,48 @@ Response Card::download(std::string_view path) const {
 Response Card::upload(const Request& request) {
     const std::lock_guard lock(mutex_);
     if (faults_.postStatus != 200) return page(faults_.postStatus, "Error");
+    const Faults::Post post = faults_.post;
+    if (post == Faults::Post::error || post == Faults::Post::storeNothing)
+        return word(post == Faults::Post::error ? "ERROR" : "SUCCESS");
+    // Like the card, a POST is answered 200 either way: only its body says whether it was stored.
+    const bool stored = store(request);
+    return word(stored || post == Faults::Post::storeOther ? "SUCCESS" : "ERROR");
+}
+
+bool Card::store(const Request& request) {
     const std::string boundary = boundaryOf(request.header("Content-Type"));
     const std::string& body = request.body;
     const std::size_t nameStart = body.find("filename=\"");
-    if (boundary.empty() || nameStart == std::string::npos) return page(400, "Bad Request");
+    if (boundary.empty() || nameStart == std::string::npos) return false;
     const std::size_t nameEnd = body.find('"', nameStart + 10);
     const std::size_t dataStart = body.find("\r\n\r\n", nameEnd);
     const std::size_t dataEnd = body.rfind("\r\n--" + boundary);
     if (nameEnd == std::string::npos || dataStart == std::string::npos ||
         dataEnd == std::string::npos || dataEnd < dataStart + 4)
-        return page(400, "Bad Request");
+        return false;
     // A name such as ADDON\REMOTE.LOG lands as REMOTE.LOG in the command's directory.
     std::string name = body.substr(nameStart + 10, nameEnd - nameStart - 10);
     name = name.substr(name.find_last_of("/\\") + 1);
     const auto dir = resolve(root_, upDir_);
     std::error_code error;
-    if (name.empty() || name == "." || name == ".." || !dir || !fs::is_directory(*dir, error))
-        return page(404, "Directory Not Found");
+    if (name.empty() || name == "." || name == ".." || !dir) return false;
+    // One level only: a missing parent fails, and so does a name already taken by a non-folder.
+    if (faults_.updirLiteral) fs::create_directory(*dir, error);
+    if (!fs::is_directory(*dir, error)) return false;
     // An existing file is replaced in place (through a link if it lies below the root too);
     // anything but a regular file is left alone.
     const auto target = resolve(root_, upDir_ + "/" + name);
-    if (!target) return page(403, "Forbidden");
+    if (!target) return false;
     int fd = openRegular(*target, O_WRONLY);
     if (fd < 0 && !fs::exists(fs::symlink_status(*target, error)))
         fd = openRegular(*target, O_WRONLY | O_CREAT | O_EXCL);
-    if (fd < 0) return page(403, "Forbidden");
-    std::string_view data = std::string_view(body).substr(dataStart + 4, dataEnd - dataStart - 4);
+    if (fd < 0) return false;
+    std::string bytes = body.substr(dataStart + 4, dataEnd - dataStart - 4);
+    if (faults_.post == Faults::Post::storeOther) {
+        if (bytes.empty()) bytes.push_back('\0');
+        bytes[bytes.size() / 2] ^= 1;
+    }
+    std::string_view data = bytes;
     bool written = ftruncate(fd, 0) == 0;
     while (written && !data.empty()) {
         const ssize_t put = write(fd, data.data(), data.size());
@@ -217,8 +239,7 @@ Response Card::upload(const Request& request) {
         if (written) data.remove_prefix(static_cast<std::size_t>(put));
     }
     if (written && fileTime_) setFileTime(fd, *fileTime_);
-    written = close(fd) == 0 && written;
-    return written ? page(200, "Success") : page(500, "Write Error");
+    return close(fd) == 0 && written;
 }
 
 }  // namespace emulator

@@ -60,6 +60,7 @@ std::string percentDecode(std::string_view text);
 struct Scripted {
     bool stall = false;  // read the request, then never answer
     std::string reply;   // raw bytes; none at all closes the connection without a reply
+    bool flood = false;  // a status line, then header lines without end
 };
 
 // Ways to misbehave, for tests of the client's failure handling.
@@ -69,7 +70,13 @@ struct Faults {
     int dripMs = 0;                           // replies sent one byte every dripMs
     std::optional<std::string> commandReply;  // instead of SUCCESS
     int postStatus = 200;                     // status of POST replies (not 200: nothing stored)
-    std::optional<std::size_t> truncate;      // body bytes of a download sent before closing
+    // What a POST answered 200 does: stores the file as sent, or answers ERROR and stores
+    // nothing, or answers SUCCESS and stores nothing, or SUCCESS and bytes not the ones sent.
+    enum class Post { store, error, storeNothing, storeOther } post = Post::store;
+    // As on the card: the command takes any folder, and the POST makes the folder when only
+    // it is missing. Otherwise no folder is ever made, and one out of the root fails the command.
+    bool updirLiteral = false;
+    std::optional<std::size_t> truncate;  // body bytes of a download sent before closing
 
     // The script for the `number`th request, most specific first: its number, its kind, "*".
     const Scripted* scriptFor(const Request& request, std::uint64_t number) const;
@@ -88,6 +95,7 @@ class Card {
     Response command(std::string_view query);
     Response download(std::string_view path) const;
     Response upload(const Request& request);
+    bool store(const Request& request);  // the POST's file, false when it was not stored
 
     std::filesystem::path root_;  // canonical: every file served or stored lies below it
     Faults faults_;

@@ -67,6 +67,17 @@ void drain(int fd, int idleMs, int totalMs) {
     }
 }
 
+// A status line, then header lines and never the blank line that ends them, for a client that
+// should cap what it holds. 8 KiB every 10 ms keeps this thread nearly idle; it ends when a send
+// fails (the client closed, or read nothing for the idle limit) or on a stop.
+void flood(int fd) {
+    std::string lines;
+    while (lines.size() < 8192) lines += "X-Flood: " + std::string(53, 'x') + "\r\n";
+    if (!sendAll(fd, "HTTP/1.1 200 OK\r\n", Clock::now() + sendLimit)) return;
+    while (sendAll(fd, lines, Clock::now() + sendLimit) && sleepFor(10)) {
+    }
+}
+
 class Server {
   public:
     explicit Server(const Options& options)
@@ -127,6 +138,8 @@ class Server {
             // limit of its own hangs its test, which its time-out then fails.
             constexpr int forever = std::numeric_limits<int>::max();
             drain(fd, forever, forever);
+        } else if (script && script->flood) {
+            flood(fd);
         } else if (!stopping()) {
             const std::string reply = script ? script->reply : render(card_.handle(request));
             if (sendAll(fd, reply, Clock::now() + sendLimit, options_.faults.dripMs)) {

@@ -11,8 +11,9 @@ namespace emulator {
 
 const char* const usageText =
     "usage: vkrandom-card-emulator --root DIR [OPTION...]\n"
-    "Serves the regular files below DIR like a FlashAir card over HTTP. Each connection has\n"
-    "its own time limits; SIGINT or SIGTERM stops the emulator at once.\n"
+    "Serves the regular files below DIR like a FlashAir card over HTTP. An upload's POST is\n"
+    "answered 200, with the body SUCCESS when the file was stored, ERROR when not. Each\n"
+    "connection has its own time limits; SIGINT or SIGTERM stops the emulator at once.\n"
     "  --root DIR           the card's contents (required)\n"
     "  --port N             TCP port, 0 to 65535 (default 8080; 0 picks a free one); the\n"
     "                       address is printed as \"listening on ADDR:PORT\"\n"
@@ -25,6 +26,16 @@ const char* const usageText =
     "Faults, for tests of a client's failure handling:\n"
     "  --command-reply TEXT answer upload.cgi commands with TEXT instead of SUCCESS\n"
     "  --status CODE        answer uploads with status CODE (100-599) and store nothing\n"
+    "  --post-error         answer every upload's POST 200 ERROR and store nothing\n"
+    "  --post-store-nothing answer every upload's POST 200 SUCCESS and store nothing\n"
+    "  --post-store-other   answer every upload's POST 200 SUCCESS, but store the file with\n"
+    "                       the lowest bit of its middle byte (at offset length / 2) flipped;\n"
+    "                       an empty file is stored as the single byte 0x01\n"
+    "  --updir-literal      take UPDIR as the card does: its command answers SUCCESS\n"
+    "                       whatever the folder, and the POST that follows makes a missing\n"
+    "                       folder when its parent exists, else answers ERROR and stores\n"
+    "                       nothing (without this: a missing folder fails the POST, one\n"
+    "                       outside the root fails the command)\n"
     "  --truncate N         close each download after N bytes of its body\n"
     "  --drip-ms N          send every reply one byte every N milliseconds\n"
     "  --reply-file FILE    answer every request with the raw bytes of FILE (an empty FILE\n"
@@ -34,6 +45,10 @@ const char* const usageText =
     "                       (the Nth request since start, from 1)\n"
     "  --stall              read each request, then never answer (until the emulator stops)\n"
     "  --stall-on WHAT      the same for the requests WHAT only\n"
+    "  --header-flood [WHAT]\n"
+    "                       answer every request, or the requests WHAT only, with a status\n"
+    "                       line and then header lines without end (8 KiB every 10 ms), never\n"
+    "                       the blank line, until the client closes or stops reading for 10 s\n"
     "A script for a request number wins over one for its kind, which wins over one for all.\n";
 
 namespace {
@@ -60,12 +75,30 @@ std::optional<std::string> fileBytes(const std::string& path) {
     return bytes;
 }
 
+const std::map<std::string, Faults::Post> postFaults = {
+    {"--post-error", Faults::Post::error},
+    {"--post-store-nothing", Faults::Post::storeNothing},
+    {"--post-store-other", Faults::Post::storeOther}};
+
 // Takes one option and its values from argv[i...]; "" when accepted, else why not.
 std::string takeOption(int argc, char** argv, int& i, Options& options) {
     const std::string flag = argv[i];
     Faults& faults = options.faults;
     if (flag == "--exit-with-parent") {
         options.exitWithParent = true;
+        return {};
+    }
+    if (const auto post = postFaults.find(flag); post != postFaults.end()) {
+        faults.post = post->second;
+        return {};
+    }
+    if (flag == "--updir-literal") {
+        faults.updirLiteral = true;
+        return {};
+    }
+    if (flag == "--header-flood") {  // its WHAT may be left out
+        const bool what = i + 1 < argc && validWhat(argv[i + 1]);
+        faults.scripts[what ? argv[++i] : "*"] = Scripted{false, {}, true};
         return {};
     }
     if (flag == "--stall") {
