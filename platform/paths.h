@@ -11,8 +11,10 @@ namespace platform {
 // Full path of the running executable (UTF-8); empty when unknown.
 std::string executablePath();
 
-// VKRandom.ini beside the executable. On POSIX only when that file exists or its folder is
-// writable, otherwise $XDG_CONFIG_HOME/VKRandom/VKRandom.ini (default ~/.config/VKRandom/...).
+// VKRandom.ini beside the executable. On POSIX only for a copy run from a folder of its own
+// (one the user owns, not under /usr) when that file exists or the folder is writable;
+// otherwise, and always for an installed program, $XDG_CONFIG_HOME/VKRandom/VKRandom.ini
+// (default ~/.config/VKRandom/...), so that no settings land in a folder other users share.
 std::string defaultSettingsPath();
 // The POSIX rule for a given executable path and config home; exposed for tests.
 std::string settingsPathFor(const std::string& exePath, const std::string& configHome);

@@ -4,6 +4,7 @@
 
 #include <dirent.h>
 #include <pwd.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -25,15 +26,25 @@ std::string folderOf(const std::string& path) {
     return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
 }
 
-std::string configHomeFromEnvironment() {
-    const char* xdg = std::getenv("XDG_CONFIG_HOME");
-    if (xdg != nullptr && xdg[0] == '/') return xdg;  // relative values are invalid by XDG rules
+// $variable when it is absolute (relative values are invalid by XDG rules), else
+// $HOME/`fallback`.
+std::string xdgFolder(const char* variable, const char* fallback) {
+    const char* xdg = std::getenv(variable);
+    if (xdg != nullptr && xdg[0] == '/') return xdg;
     const char* home = std::getenv("HOME");
     if (home == nullptr || home[0] == '\0') {
         const passwd* pw = ::getpwuid(::getuid());
         home = pw != nullptr ? pw->pw_dir : "/tmp";
     }
-    return std::string(home) + "/.config";
+    return std::string(home) + "/" + fallback;
+}
+
+// A program that was installed rather than unpacked or built: its folder lies under /usr or
+// belongs to someone else (a package's, or one root set up for everyone).
+bool isInstalledFolder(const std::string& folder) {
+    if (folder.starts_with("/usr/")) return true;
+    struct stat st {};
+    return ::stat(folder.empty() ? "." : folder.c_str(), &st) != 0 || st.st_uid != ::geteuid();
 }
 
 std::string foldAscii(std::string_view text) {
@@ -107,7 +118,7 @@ std::string executablePath() {
 }
 
 std::string settingsPathFor(const std::string& exePath, const std::string& configHome) {
-    if (!exePath.empty()) {
+    if (!exePath.empty() && !isInstalledFolder(folderOf(exePath))) {
         std::string folder = folderOf(exePath);
         std::string beside = folder + kSettingsName;
         if (fileExists(beside) || ::access(folder.empty() ? "." : folder.c_str(), W_OK) == 0)
@@ -120,7 +131,7 @@ std::string settingsPathFor(const std::string& exePath, const std::string& confi
 }
 
 std::string defaultSettingsPath() {
-    return settingsPathFor(executablePath(), configHomeFromEnvironment());
+    return settingsPathFor(executablePath(), xdgFolder("XDG_CONFIG_HOME", ".config"));
 }
 
 std::string applicationName() {
