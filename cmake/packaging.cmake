@@ -56,10 +56,12 @@ if(CMAKE_SYSTEM_NAME STREQUAL "Windows")
   set(CPACK_COMPONENT_INCLUDE_TOPLEVEL_DIRECTORY ON)
 else()
   include(GNUInstallDirs)
-  install(FILES ${CMAKE_SOURCE_DIR}/demo/Random.csv
-          DESTINATION ${CMAKE_INSTALL_DATADIR}/vkrandom/demo)
-  install(DIRECTORY ${CMAKE_SOURCE_DIR}/demo/robot
-          DESTINATION ${CMAKE_INSTALL_DATADIR}/vkrandom/demo)
+  set(data ${CMAKE_INSTALL_DATADIR}/vkrandom)
+  # The demo's catalogue also lies in the package's data folder, the last place the program
+  # looks for one: started from the menu, in the home folder, it finds that one.
+  install(FILES ${CMAKE_SOURCE_DIR}/demo/Random.csv DESTINATION ${data})
+  install(FILES ${CMAKE_SOURCE_DIR}/demo/Random.csv DESTINATION ${data}/demo)
+  install(DIRECTORY ${CMAKE_SOURCE_DIR}/demo/robot DESTINATION ${data}/demo)
 
   set(CPACK_GENERATOR DEB)
   set(CPACK_PACKAGE_NAME vkrandom)

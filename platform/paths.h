@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace platform {
 
@@ -18,6 +19,14 @@ std::string executablePath();
 std::string defaultSettingsPath();
 // The POSIX rule for a given executable path and config home; exposed for tests.
 std::string settingsPathFor(const std::string& exePath, const std::string& configHome);
+
+// Folders a catalogue is looked for in, in this order: the working folder (absolute); on POSIX
+// then the user's data folder and, for an installed program, the package's data folder
+// (<prefix>/share/vkrandom); on Windows then the executable's folder, where the zip puts it.
+std::vector<std::string> catalogueFolders();
+
+// $XDG_DATA_HOME/VKRandom (default ~/.local/share/VKRandom) on POSIX; empty on Windows.
+std::string userDataFolder();
 
 // Executable's file name without its extension: the caption of every message box.
 std::string applicationName();

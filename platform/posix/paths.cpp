@@ -1,5 +1,6 @@
-// Native locations: the settings file, the executable's name, catalogue program paths (CP932,
-// Windows separators, case-insensitive on FAT cards) and the mount point that plays a drive root.
+// Native locations: the settings file, the catalogue's folders, the executable's
+// name, catalogue program paths (CP932, Windows separators, case-insensitive on FAT cards) and
+// the mount point that plays a drive root.
 #include "platform/paths.h"
 
 #include <dirent.h>
@@ -45,6 +46,12 @@ bool isInstalledFolder(const std::string& folder) {
     if (folder.starts_with("/usr/")) return true;
     struct stat st {};
     return ::stat(folder.empty() ? "." : folder.c_str(), &st) != 0 || st.st_uid != ::geteuid();
+}
+
+// <prefix>/share/vkrandom of a program in <prefix>/bin.
+std::string packageDataFolder(const std::string& exePath) {
+    const auto prefix = std::filesystem::path(exePath).parent_path().parent_path();
+    return (prefix / "share/vkrandom").string();
 }
 
 std::string foldAscii(std::string_view text) {
@@ -132,6 +139,24 @@ std::string settingsPathFor(const std::string& exePath, const std::string& confi
 
 std::string defaultSettingsPath() {
     return settingsPathFor(executablePath(), xdgFolder("XDG_CONFIG_HOME", ".config"));
+}
+
+std::vector<std::string> catalogueFolders() {
+    std::error_code error;
+    const std::string here = std::filesystem::current_path(error).string();
+    std::vector<std::string> candidates{error ? std::string(".") : here, userDataFolder()};
+    const std::string exe = executablePath();
+    if (!exe.empty() && isInstalledFolder(folderOf(exe)))
+        candidates.push_back(packageDataFolder(exe));
+    std::vector<std::string> folders;  // each once, for a user who works in one of them
+    for (std::string& folder : candidates)
+        if (std::find(folders.begin(), folders.end(), folder) == folders.end())
+            folders.push_back(std::move(folder));
+    return folders;
+}
+
+std::string userDataFolder() {
+    return xdgFolder("XDG_DATA_HOME", ".local/share") + "/VKRandom";
 }
 
 std::string applicationName() {
