@@ -62,6 +62,9 @@ else()
   install(FILES ${CMAKE_SOURCE_DIR}/demo/Random.csv DESTINATION ${data})
   install(FILES ${CMAKE_SOURCE_DIR}/demo/Random.csv DESTINATION ${data}/demo)
   install(DIRECTORY ${CMAKE_SOURCE_DIR}/demo/robot DESTINATION ${data}/demo)
+  # The build tree holds it where an installed program finds it (bin/../share), for --demo.
+  file(COPY ${CMAKE_SOURCE_DIR}/demo/Random.csv ${CMAKE_SOURCE_DIR}/demo/robot
+       DESTINATION ${CMAKE_BINARY_DIR}/share/vkrandom/demo)
 
   set(CPACK_GENERATOR DEB)
   set(CPACK_PACKAGE_NAME vkrandom)

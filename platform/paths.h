@@ -27,6 +27,9 @@ std::vector<std::string> catalogueFolders();
 
 // $XDG_DATA_HOME/VKRandom (default ~/.local/share/VKRandom) on POSIX; empty on Windows.
 std::string userDataFolder();
+// The demo the package ships (<prefix>/share/vkrandom/demo); empty when there is none (on
+// Windows the zip's own folder is the demo).
+std::string packagedDemoFolder();
 
 // Executable's file name without its extension: the caption of every message box.
 std::string applicationName();

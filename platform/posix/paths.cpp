@@ -1,4 +1,4 @@
-// Native locations: the settings file, the catalogue's folders, the executable's
+// Native locations: the settings file, the catalogue's and the demo's folders, the executable's
 // name, catalogue program paths (CP932, Windows separators, case-insensitive on FAT cards) and
 // the mount point that plays a drive root.
 #include "platform/paths.h"
@@ -157,6 +157,14 @@ std::vector<std::string> catalogueFolders() {
 
 std::string userDataFolder() {
     return xdgFolder("XDG_DATA_HOME", ".local/share") + "/VKRandom";
+}
+
+std::string packagedDemoFolder() {
+    const std::string exe = executablePath();
+    if (exe.empty()) return {};
+    std::string demo = packageDataFolder(exe) + "/demo";
+    std::error_code error;
+    return std::filesystem::is_directory(demo, error) ? demo : std::string();
 }
 
 std::string applicationName() {

@@ -84,6 +84,10 @@ std::string userDataFolder() {
     return {};
 }
 
+std::string packagedDemoFolder() {
+    return {};
+}
+
 std::string applicationName() {
     std::string exe = executablePath();
     const auto slash = exe.find_last_of("\\/");

@@ -158,6 +158,6 @@
   settings --choose-folder --connect-type 1: 2
   no lock
   $ "$CLI" --help | head -1
-  Usage: vkrandom-cli [--settings FILE] [--choose PATH]... COMMAND [ARGS]
+  Usage: vkrandom-cli [--settings FILE | --demo] [--choose PATH]... COMMAND [ARGS]
   $ "$CLI" --version
   1.6.0.0
