@@ -89,6 +89,18 @@ void parse(QCommandLineParser& parser, const QStringList& arguments) {
 
 }  // namespace
 
+void showInformationIfAsked(int& argc, char** argv) {
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i) arguments << QString::fromLocal8Bit(argv[i]);
+    QCommandLineParser parser;
+    parse(parser, arguments);
+    if (!parser.isSet(helpOption) && !parser.isSet(versionOption)) return;
+    const QCoreApplication application(argc, argv);  // Qt's texts name the program by it
+    QCoreApplication::setApplicationVersion(QStringLiteral(VKRANDOM_VERSION));
+    if (parser.isSet(helpOption)) parser.showHelp();  // prints and ends the process
+    parser.showVersion();                             // likewise
+}
+
 std::optional<core::EditorOptions> parseOptions(const QStringList& arguments) {
     QCommandLineParser parser;
     parse(parser, arguments);
