@@ -44,6 +44,7 @@ if(CMAKE_SYSTEM_NAME STREQUAL "Windows")
   endif()
   install(FILES ${CMAKE_SOURCE_DIR}/demo/Random.csv
                 "${CMAKE_SOURCE_DIR}/packaging/windows/はじめにお読みください.txt"
+                ${CMAKE_SOURCE_DIR}/LICENSE
           DESTINATION . COMPONENT release)
   install(DIRECTORY ${CMAKE_SOURCE_DIR}/demo/robot DESTINATION . COMPONENT release)
 
