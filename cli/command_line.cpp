@@ -7,7 +7,7 @@ namespace cli {
 namespace {
 
 constexpr std::string_view usage =
-    "Usage: vkrandom-cli [--settings FILE] [--choose PATH]... COMMAND [ARGS]\n"
+    "Usage: vkrandom-cli [--settings FILE | --demo] [--choose PATH]... COMMAND [ARGS]\n"
     "  list                     names of the listed entries, one per line, in list order\n"
     "  show NAME                select NAME; print \"file: <file name>\", \"choice: <n>\", then "
     "one\n"
@@ -39,6 +39,8 @@ constexpr std::string_view usage =
     "\n"
     "Options:\n"
     "  --settings FILE          settings file (default: VKRandom.ini as the GUI finds it)\n"
+    "  --demo                   the demo: the packaged robot folder and catalogue, copied on\n"
+    "                           first use into ~/.local/share/VKRandom/demo, its settings there\n"
     "  --choose PATH            answer to the next open-file dialog; without one it is cancelled\n"
     "  --lock FILE              single-instance lock file (a testing aid)\n"
     "  --help, --version\n"
@@ -95,6 +97,10 @@ class Parser {
             if (option == "--version") {
                 result_.kind = Invocation::Kind::version;
                 return;
+            }
+            if (option == "--demo") {
+                result_.demo = true;
+                continue;
             }
             if (option != "--settings" && option != "--lock" && option != "--choose")
                 return fail("unknown option " + option);

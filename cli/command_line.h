@@ -16,6 +16,7 @@ struct Invocation {
     Kind kind = Kind::run;
     std::string settingsPath;  // empty: the GUI's location rule
     std::string lockPath;      // empty: the per-user lock
+    bool demo = false;         // --demo: the user's copy of the packaged demo
     std::deque<std::string> chosenFiles;
     std::string command;
     std::string name;             // NAME of show, get, set, exec

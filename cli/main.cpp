@@ -5,7 +5,9 @@
 
 #include "cli/command_line.h"
 #include "cli/commands.h"
+#include "core/demo.h"
 #include "platform/console.h"
+#include "platform/paths.h"
 
 namespace {
 
@@ -48,6 +50,17 @@ int main(int argc, char** argv) {
     core::EditorOptions options;
     options.settingsPath = invocation.settingsPath;
     options.lockPath = invocation.lockPath;
+    if (invocation.demo) {
+        std::string error;
+        const auto demo =
+            core::prepareDemo(platform::packagedDemoFolder(), platform::userDataFolder(), error);
+        if (!demo) {
+            std::cerr << "vkrandom-cli: " << error << '\n';
+            return cli::exitFailed;
+        }
+        options.settingsPath = demo->settingsPath;
+        options.catalogueDir = demo->folder;
+    }
     cli::Session session(options, invocation.chosenFiles, std::cout, std::cerr);
     // Start-up as the window's initialisation runs it; a second instance stops here.
     if (!session.editor.startUp(session.window)) return cli::exitRefused;

@@ -44,6 +44,7 @@ if(CMAKE_SYSTEM_NAME STREQUAL "Windows")
   endif()
   install(FILES ${CMAKE_SOURCE_DIR}/demo/Random.csv
                 "${CMAKE_SOURCE_DIR}/packaging/windows/はじめにお読みください.txt"
+                ${CMAKE_SOURCE_DIR}/LICENSE
           DESTINATION . COMPONENT release)
   install(DIRECTORY ${CMAKE_SOURCE_DIR}/demo/robot DESTINATION . COMPONENT release)
 
@@ -56,21 +57,55 @@ if(CMAKE_SYSTEM_NAME STREQUAL "Windows")
   set(CPACK_COMPONENT_INCLUDE_TOPLEVEL_DIRECTORY ON)
 else()
   include(GNUInstallDirs)
-  install(FILES ${CMAKE_SOURCE_DIR}/demo/Random.csv
-          DESTINATION ${CMAKE_INSTALL_DATADIR}/vkrandom/demo)
-  install(DIRECTORY ${CMAKE_SOURCE_DIR}/demo/robot
-          DESTINATION ${CMAKE_INSTALL_DATADIR}/vkrandom/demo)
+  set(data ${CMAKE_INSTALL_DATADIR}/vkrandom)
+  # The demo's catalogue also lies in the package's data folder, the last place the program
+  # looks for one: started from the menu, in the home folder, it finds that one.
+  install(FILES ${CMAKE_SOURCE_DIR}/demo/Random.csv DESTINATION ${data})
+  install(FILES ${CMAKE_SOURCE_DIR}/demo/Random.csv DESTINATION ${data}/demo)
+  install(DIRECTORY ${CMAKE_SOURCE_DIR}/demo/robot DESTINATION ${data}/demo)
+  # The build tree holds it where an installed program finds it (bin/../share), for --demo.
+  file(COPY ${CMAKE_SOURCE_DIR}/demo/Random.csv ${CMAKE_SOURCE_DIR}/demo/robot
+       DESTINATION ${CMAKE_BINARY_DIR}/share/vkrandom/demo)
+
+  # Debian's documents: the copyright (LICENSE in the machine-readable form), the changelog,
+  # the man pages (gzipped without a time stamp), and the Japanese guide for Linux.
+  set(CPACK_DEBIAN_PACKAGE_MAINTAINER "VKRandom developers <vkrandom@example.org>")
+  set(docs ${CMAKE_BINARY_DIR}/packaging)
+  file(READ ${CMAKE_SOURCE_DIR}/LICENSE license_text)
+  string(REGEX MATCH "Copyright \\(c\\) ([^\n]*)" copyright_holder "${license_text}")
+  set(copyright_holder ${CMAKE_MATCH_1})
+  string(REGEX REPLACE "^.*Copyright[^\n]*\n\n" "" license_text "${license_text}")
+  string(STRIP "${license_text}" license_text)
+  string(REPLACE "\n\n" "\n.\n" license_text "${license_text}")
+  string(REPLACE "\n" "\n " license_text " ${license_text}")
+  configure_file(${CMAKE_SOURCE_DIR}/packaging/linux/copyright.in ${docs}/copyright @ONLY)
+  string(TIMESTAMP changelog_date "%a, %d %b %Y %H:%M:%S +0000" UTC)  # or SOURCE_DATE_EPOCH
+  configure_file(${CMAKE_SOURCE_DIR}/packaging/linux/changelog.in ${docs}/changelog @ONLY)
+  set(gzipped)
+  foreach(page vkrandom vkrandom-cli vkrandom-card-emulator)
+    configure_file(${CMAKE_SOURCE_DIR}/packaging/linux/man/${page}.1.in ${docs}/${page}.1 @ONLY)
+    list(APPEND gzipped ${docs}/${page}.1)
+  endforeach()
+  list(APPEND gzipped ${docs}/changelog)
+  list(TRANSFORM gzipped APPEND .gz OUTPUT_VARIABLE gzipped_out)
+  add_custom_command(OUTPUT ${gzipped_out} COMMAND gzip -9nkf ${gzipped} DEPENDS ${gzipped})
+  add_custom_target(vkrandom-package-docs ALL DEPENDS ${gzipped_out})
+  list(POP_BACK gzipped_out changelog_gz)
+  install(FILES ${gzipped_out} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+  install(FILES ${docs}/copyright ${changelog_gz}
+                "${CMAKE_SOURCE_DIR}/packaging/linux/はじめにお読みください.txt"
+          DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/vkrandom)
 
   set(CPACK_GENERATOR DEB)
   set(CPACK_PACKAGE_NAME vkrandom)
   set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
   set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
-  set(CPACK_DEBIAN_PACKAGE_MAINTAINER "VKRandom developers <vkrandom@example.org>")
   set(CPACK_DEBIAN_PACKAGE_SECTION utils)
   set(CPACK_PACKAGE_DESCRIPTION
       "Switches each random place of a Vesk robot program between random and one\n\
 fixed choice, on an SD card, over USB or on a FlashAir Wi-Fi card.\n\
-Japanese interface. A demo robot folder and catalogue: /usr/share/vkrandom/demo.")
+Japanese interface. The demo (vkrandom --demo, or its own menu entry) is\n\
+a sample robot folder and catalogue, copied for the user on first use.")
   set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
   # What the programs' links cannot show: a font with Japanese glyphs, Qt's own dialog texts
   # in Japanese, and the theme that gives the desktop portal's native file dialog.

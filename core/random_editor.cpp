@@ -68,14 +68,30 @@ bool CRandomEditor::chooseProgramFolder() {
 
 bool CRandomEditor::loadCatalogue() {
     items_.clear();
-    const auto path =
-        platform::joinPath(options_.catalogueDir, catalogueFileName(settings_.programType));
-    if (!readCatalogueFile(path, items_)) {
-        items_.clear();
-        showMessage(prompts_, msgCatalogueReadFailed);
-        return false;
+    const std::string name = catalogueFileName(settings_.programType);
+    const std::vector<std::string> folders = options_.catalogueDir.empty()
+                                                 ? platform::catalogueFolders()
+                                                 : std::vector<std::string>{options_.catalogueDir};
+    // The first folder that has the file is the one meant: one it cannot be read from is named,
+    // rather than passed over for a catalogue the user did not mean.
+    std::string detail;
+    for (const std::string& folder : folders) {
+        const auto path = platform::joinPath(folder, name);
+        if (!platform::fileExists(path)) continue;
+        if (readCatalogueFile(path, items_)) return true;
+        detail = path + " を読み込めません";
+        break;
     }
-    return true;
+    if (detail.empty()) {
+        detail = name + " が見つかりません（探した場所: ";
+        for (std::size_t i = 0; i < folders.size(); ++i) detail += (i ? "、" : "") + folders[i];
+        detail += "）";
+    }
+    items_.clear();
+    // The message users know, then where the file was looked for.
+    prompts_.showMessage(msgCatalogueReadFailed,
+                         std::string(messageText(msgCatalogueReadFailed)) + "\n" + detail);
+    return false;
 }
 
 void CRandomEditor::freeCatalogue(bool releaseTable) {

@@ -55,7 +55,7 @@ struct ProgramPath {
 struct EditorOptions {
     std::string settingsPath;  // empty: platform::defaultSettingsPath()
     std::string lockPath;      // empty: platform::defaultLockPath()
-    std::string catalogueDir = ".";
+    std::string catalogueDir;  // empty: the folders of platform::catalogueFolders(), in turn
     // Folder of the robot's card that holds a chosen file: the mount point of its filesystem.
     // Tests put a folder of their own in its place.
     std::function<std::string(const std::string&)> remoteFolderOf;

@@ -6,17 +6,29 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace platform {
 
 // Full path of the running executable (UTF-8); empty when unknown.
 std::string executablePath();
 
-// VKRandom.ini beside the executable. On POSIX only when that file exists or its folder is
-// writable, otherwise $XDG_CONFIG_HOME/VKRandom/VKRandom.ini (default ~/.config/VKRandom/...).
+// VKRandom.ini beside the executable. On POSIX only for a copy run from a folder of its own
+// (one the user owns, not under /usr) when that file exists or the folder is writable;
+// otherwise, and always for an installed program, $XDG_CONFIG_HOME/VKRandom/VKRandom.ini
+// (default ~/.config/VKRandom/...), so that no settings land in a folder other users share.
 std::string defaultSettingsPath();
 // The POSIX rule for a given executable path and config home; exposed for tests.
 std::string settingsPathFor(const std::string& exePath, const std::string& configHome);
+
+// Folders a catalogue is looked for in, in this order: the working folder (absolute); on POSIX
+// then the user's data folder and, for an installed program, the package's data folder
+// (<prefix>/share/vkrandom); on Windows then the executable's folder, where the zip puts it.
+std::vector<std::string> catalogueFolders();
+
+// The demo the package ships (<prefix>/share/vkrandom/demo); empty when there is none (on
+// Windows the zip's own folder is the demo).
+std::string packagedDemoFolder();
 
 // Executable's file name without its extension: the caption of every message box.
 std::string applicationName();

@@ -9,7 +9,11 @@
 
 #include "app/qt/about_dlg.h"
 #include "app/qt/dialog_units.h"
+#include "app/qt/message_box.h"
+#include "app/qt/qt_prompts.h"
 #include "app/qt/vkrandom_dlg.h"
+#include "core/demo.h"
+#include "platform/paths.h"
 
 namespace app {
 
@@ -18,7 +22,9 @@ CVKRandomApp::CVKRandomApp(int& argc, char** argv) : application_(argc, argv) {
 }
 
 int CVKRandomApp::run() {
-    CVKRandomDlg window(parseOptions(QCoreApplication::arguments()));
+    const std::optional<core::EditorOptions> options = parseOptions(QCoreApplication::arguments());
+    if (!options) return 1;
+    CVKRandomDlg window(*options);
     window.exec();
     return 0;
 }
@@ -59,26 +65,63 @@ void setUpApplication(QApplication& application) {
         QCoreApplication::installTranslator(qtTexts);
 }
 
-core::EditorOptions parseOptions(const QStringList& arguments) {
-    QCommandLineParser parser;
+namespace {
+
+const QString settingsOption = QStringLiteral("settings");
+const QString demoOption = QStringLiteral("demo");
+const QString helpOption = QStringLiteral("help");
+const QString versionOption = QStringLiteral("version");
+
+void parse(QCommandLineParser& parser, const QStringList& arguments) {
     parser.setApplicationDescription(QStringLiteral("Veskのプログラムの動作を編集するプログラム"));
-    const QCommandLineOption settings(QStringLiteral("settings"),
-                                      QStringLiteral("設定ファイル (VKRandom.ini) の場所"),
-                                      QStringLiteral("FILE"));
-    parser.addOption(settings);
-    // Qt's own help option describes itself in English.
-    const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")},
-                                  QStringLiteral("この説明を表示する。"));
-    parser.addOption(help);
-    const QCommandLineOption version = parser.addVersionOption();
+    parser.addOption({settingsOption, QStringLiteral("設定ファイル (VKRandom.ini) の場所"),
+                      QStringLiteral("FILE")});
+    parser.addOption({demoOption, QStringLiteral("デモを開く（初回は ~/.local/share/VKRandom/demo "
+                                                 "にコピーし、そのコピーを開く）")});
+    // Qt's own help and version options describe themselves in English.
+    parser.addOption({{QStringLiteral("h"), helpOption}, QStringLiteral("この説明を表示する。")});
+    parser.addOption(
+        {{QStringLiteral("v"), versionOption}, QStringLiteral("バージョンを表示する。")});
     // Desktop launchers may pass files or options of their own: they are not ours to refuse.
     parser.setOptionsAfterPositionalArgumentsMode(QCommandLineParser::ParseAsOptions);
     parser.parse(arguments);
-    if (parser.isSet(help)) parser.showHelp();        // prints and ends the process
-    if (parser.isSet(version)) parser.showVersion();  // likewise
+}
+
+}  // namespace
+
+void showInformationIfAsked(int& argc, char** argv) {
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i) arguments << QString::fromLocal8Bit(argv[i]);
+    QCommandLineParser parser;
+    parse(parser, arguments);
+    if (!parser.isSet(helpOption) && !parser.isSet(versionOption)) return;
+    const QCoreApplication application(argc, argv);  // Qt's texts name the program by it
+    QCoreApplication::setApplicationVersion(QStringLiteral(VKRANDOM_VERSION));
+    if (parser.isSet(helpOption)) parser.showHelp();  // prints and ends the process
+    parser.showVersion();                             // likewise
+}
+
+std::optional<core::EditorOptions> parseOptions(const QStringList& arguments) {
+    QCommandLineParser parser;
+    parse(parser, arguments);
+    if (parser.isSet(helpOption)) parser.showHelp();        // prints and ends the process
+    if (parser.isSet(versionOption)) parser.showVersion();  // likewise
     core::EditorOptions options;
-    if (parser.isSet(settings))
-        options.settingsPath = QFile::encodeName(parser.value(settings)).toStdString();
+    if (parser.isSet(settingsOption))
+        options.settingsPath = QFile::encodeName(parser.value(settingsOption)).toStdString();
+    if (parser.isSet(demoOption)) {
+        std::string error;
+        const auto demo =
+            core::prepareDemo(platform::packagedDemoFolder(), platform::userDataFolder(), error);
+        if (!demo) {
+            MessageBox box(QMessageBox::Critical, boxCaption(), QString::fromStdString(error),
+                           nullptr);
+            box.exec();
+            return std::nullopt;
+        }
+        options.settingsPath = demo->settingsPath;
+        options.catalogueDir = demo->folder;
+    }
     return options;
 }
 

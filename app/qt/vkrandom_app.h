@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QStringList>
+#include <optional>
 
 #include "core/random_editor.h"
 
@@ -30,9 +31,14 @@ void preferPortalFileDialogs();
 // Japanese texts. The GUI tests apply it too, so their windows look like the program's.
 void setUpApplication(QApplication& application);
 
+// Before any application exists: --help and --version print and end the process, so that
+// they need no display.
+void showInformationIfAsked(int& argc, char** argv);
+
 // Options of the command line: --settings FILE puts another settings file in place of the
-// one beside the executable (for tests and the demo); --help and --version print and end the
-// process. Any other argument is ignored.
-core::EditorOptions parseOptions(const QStringList& arguments);
+// one beside the executable (for tests); --demo opens the user's copy of the packaged demo,
+// made on first use; --help and --version print and end the process. Any other argument is
+// ignored. nullopt when the demo could not be made (a box said why).
+std::optional<core::EditorOptions> parseOptions(const QStringList& arguments);
 
 }  // namespace app

@@ -1,9 +1,11 @@
-// Native locations: the settings file, the executable's name, catalogue program paths (CP932,
-// Windows separators, case-insensitive on FAT cards) and the mount point that plays a drive root.
+// Native locations: the settings file, the catalogue's and the demo's folders, the executable's
+// name, catalogue program paths (CP932, Windows separators, case-insensitive on FAT cards) and
+// the mount point that plays a drive root.
 #include "platform/paths.h"
 
 #include <dirent.h>
 #include <pwd.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -26,9 +28,9 @@ std::string folderOf(const std::string& path) {
     return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
 }
 
-// An XDG base folder: the variable when it holds an absolute path (relative values are invalid
-// by XDG rules), else its default below the home folder.
-std::string xdgFolder(const char* variable, const char* belowHome) {
+// $variable when it is absolute (relative values are invalid by XDG rules), else
+// $HOME/`fallback`.
+std::string xdgFolder(const char* variable, const char* fallback) {
     const char* xdg = std::getenv(variable);
     if (xdg != nullptr && xdg[0] == '/') return xdg;
     const char* home = std::getenv("HOME");
@@ -36,11 +38,21 @@ std::string xdgFolder(const char* variable, const char* belowHome) {
         const passwd* pw = ::getpwuid(::getuid());
         home = pw != nullptr ? pw->pw_dir : "/tmp";
     }
-    return std::string(home) + belowHome;
+    return std::string(home) + "/" + fallback;
 }
 
-std::string configHomeFromEnvironment() {
-    return xdgFolder("XDG_CONFIG_HOME", "/.config");
+// A program that was installed rather than unpacked or built: its folder lies under /usr or
+// belongs to someone else (a package's, or one root set up for everyone).
+bool isInstalledFolder(const std::string& folder) {
+    if (folder.starts_with("/usr/")) return true;
+    struct stat st {};
+    return ::stat(folder.empty() ? "." : folder.c_str(), &st) != 0 || st.st_uid != ::geteuid();
+}
+
+// <prefix>/share/vkrandom of a program in <prefix>/bin.
+std::string packageDataFolder(const std::string& exePath) {
+    const auto prefix = std::filesystem::path(exePath).parent_path().parent_path();
+    return (prefix / "share/vkrandom").string();
 }
 
 // The one entry of `dir` whose name equals `name` ignoring ASCII case; empty when none or several.
@@ -107,7 +119,7 @@ std::string executablePath() {
 }
 
 std::string settingsPathFor(const std::string& exePath, const std::string& configHome) {
-    if (!exePath.empty()) {
+    if (!exePath.empty() && !isInstalledFolder(folderOf(exePath))) {
         std::string folder = folderOf(exePath);
         std::string beside = folder + kSettingsName;
         if (fileExists(beside) || ::access(folder.empty() ? "." : folder.c_str(), W_OK) == 0)
@@ -120,7 +132,33 @@ std::string settingsPathFor(const std::string& exePath, const std::string& confi
 }
 
 std::string defaultSettingsPath() {
-    return settingsPathFor(executablePath(), configHomeFromEnvironment());
+    return settingsPathFor(executablePath(), xdgFolder("XDG_CONFIG_HOME", ".config"));
+}
+
+std::vector<std::string> catalogueFolders() {
+    std::error_code error;
+    const std::string here = std::filesystem::current_path(error).string();
+    std::vector<std::string> candidates{error ? std::string(".") : here, userDataFolder()};
+    const std::string exe = executablePath();
+    if (!exe.empty() && isInstalledFolder(folderOf(exe)))
+        candidates.push_back(packageDataFolder(exe));
+    std::vector<std::string> folders;  // each once, for a user who works in one of them
+    for (std::string& folder : candidates)
+        if (std::find(folders.begin(), folders.end(), folder) == folders.end())
+            folders.push_back(std::move(folder));
+    return folders;
+}
+
+std::string userDataFolder() {
+    return xdgFolder("XDG_DATA_HOME", ".local/share") + "/VKRandom";
+}
+
+std::string packagedDemoFolder() {
+    const std::string exe = executablePath();
+    if (exe.empty()) return {};
+    std::string demo = packageDataFolder(exe) + "/demo";
+    std::error_code error;
+    return std::filesystem::is_directory(demo, error) ? demo : std::string();
 }
 
 std::string applicationName() {
@@ -204,10 +242,6 @@ bool staysInside(const std::string& folder, const std::string& path) {
     const auto [end, at] = std::mismatch(root.begin(), root.end(), target.begin(), target.end());
     // A trailing separator gives an empty last component.
     return end == root.end() || (std::next(end) == root.end() && end->empty());
-}
-
-std::string userDataFolder() {
-    return xdgFolder("XDG_DATA_HOME", "/.local/share") + "/VKRandom";
 }
 
 }  // namespace platform

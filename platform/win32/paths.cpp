@@ -1,5 +1,5 @@
-// Native locations on Windows: VKRandom.ini beside the executable, catalogue program paths with
-// '\' separators, and the drive root that holds a chosen REMOTE.LOG.
+// Native locations on Windows: VKRandom.ini beside the executable, the catalogue's folders,
+// catalogue program paths with '\' separators, and the drive root that holds a chosen REMOTE.LOG.
 #include "platform/paths.h"
 
 #include <shlobj.h>
@@ -66,6 +66,25 @@ std::string executablePath() {
 
 std::string defaultSettingsPath() {
     return joinPath(folderOfChosenFile(executablePath()), kSettingsName);
+}
+
+std::vector<std::string> catalogueFolders() {
+    std::wstring here(MAX_PATH + 1, L'\0');
+    const DWORD n = ::GetCurrentDirectoryW(static_cast<DWORD>(here.size()), here.data());
+    here.resize(n < here.size() ? n : 0);
+    std::vector<std::string> folders{here.empty() ? std::string(".") : fromWide(here)};
+    // Beside the program too, where the zip puts the catalogue: a shortcut or a prompt may
+    // start it elsewhere. Explorer starts it there, so the folder is often listed already.
+    const std::string program = folderOfChosenFile(executablePath());
+    if (!program.empty() &&
+        ::CompareStringOrdinal(toWide(program).c_str(), -1, toWide(folders[0]).c_str(), -1, TRUE) !=
+            CSTR_EQUAL)
+        folders.push_back(program);
+    return folders;
+}
+
+std::string packagedDemoFolder() {
+    return {};
 }
 
 std::string applicationName() {

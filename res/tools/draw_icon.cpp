@@ -1,13 +1,16 @@
 // Draws icon 128 (res/vkrandom.png): a robot head beside a die, for a tool that switches the
-// robot's random behaviours. Run once after a change and commit the PNG:
+// robot's random behaviours. Run once after a change and commit the PNGs (64 is the program's
+// own, the others are the sizes desktops look for):
 //   cmake --build build --target vkrandom-draw-icon && build/bin/vkrandom-draw-icon
 //   res/vkrandom.png
+//   for s in 16 22 24 32 48 128 256; do build/bin/vkrandom-draw-icon res/icons/$s.png $s; done
 #include <QGuiApplication>
 #include <QImage>
 #include <QLinearGradient>
 #include <QPainter>
 #include <QPainterPath>
 #include <cstdio>
+#include <cstdlib>
 
 namespace {
 
@@ -59,14 +62,16 @@ void drawDie(QPainter& p) {
 
 int main(int argc, char** argv) {
     QGuiApplication app(argc, argv);
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: %s OUTPUT.png\n", argv[0]);
+    const int size = argc == 3 ? std::atoi(argv[2]) : 64;
+    if (argc < 2 || argc > 3 || size < 16 || size > 1024) {
+        std::fprintf(stderr, "usage: %s OUTPUT.png [SIZE, default 64]\n", argv[0]);
         return 2;
     }
-    QImage image(64, 64, QImage::Format_ARGB32);
+    QImage image(size, size, QImage::Format_ARGB32);
     image.fill(Qt::transparent);
     QPainter p(&image);
     p.setRenderHint(QPainter::Antialiasing);
+    p.scale(size / 64.0, size / 64.0);  // drawn on a 64-unit square
     drawHead(p);
     drawDie(p);
     p.end();

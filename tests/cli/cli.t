@@ -2,7 +2,7 @@
 # left behind, and messages on stderr (shown after the output, as their ids; the texts are in
 # tests/data/messages.txt). $CLI and $DEMO come from ctest.
 
-  $ cp -r "$DEMO/." . && chmod -R u+w .
+  $ cp -r "$DEMO/." . && chmod -R u+w . && export XDG_DATA_HOME=$PWD/data
   $ ini() { printf "$1" > s.ini; }
   $ showIni() { sed "s|$PWD|PWD|" s.ini | cat -A; }
   $ cli() { "$CLI" --settings s.ini --lock lock "$@" 2>err; s=$?; sed -E 's/^(\[[0-9]+\]) .*/\1/; /^[^[v]/d' err; return $s; }
@@ -78,9 +78,14 @@
   VERSION=4^M$
   [REMOTE]^M$
   CONNECT_TYPE=1^M$
-  $ cli list
+  $ cli list; sed -n 2p err | sed "s|$PWD|PWD|g"
   [102]
-  [1]
+  RandomL2.csv \xe3\x81\x8c\xe8\xa6\x8b\xe3\x81\xa4\xe3\x81\x8b\xe3\x82\x8a\xe3\x81\xbe\xe3\x81\x9b\xe3\x82\x93\xef\xbc\x88\xe6\x8e\xa2\xe3\x81\x97\xe3\x81\x9f\xe5\xa0\xb4\xe6\x89\x80: PWD\xe3\x80\x81PWD/data/VKRandom\xef\xbc\x89 (esc)
+
+# Not in the working folder, a catalogue is taken from the user's data folder.
+
+  $ mkdir -p data/VKRandom && cp Random.csv data/VKRandom/RandomL2.csv && cli list | wc -l
+  7
 
 # Direct execution over USB: the copy, then the record; the record file asked for when missing.
 
@@ -154,6 +159,6 @@
   settings --choose-folder --connect-type 1: 2
   no lock
   $ "$CLI" --help | head -1
-  Usage: vkrandom-cli [--settings FILE] [--choose PATH]... COMMAND [ARGS]
+  Usage: vkrandom-cli [--settings FILE | --demo] [--choose PATH]... COMMAND [ARGS]
   $ "$CLI" --version
   1.6.0.0

@@ -60,13 +60,22 @@ TEST(PosixFiles, CopyTruncatesAndFullDiskIsNamed) {
     EXPECT_EQ(platform::fileErrorCauseOf(full.error), platform::FileErrorCause::diskFull);
 }
 
-TEST(PosixPaths, SettingsFileBesideExecutableOrInConfigHomeAndMountPoints) {
+TEST(PosixPaths, SettingsFileBesideAnOwnCopyOrInConfigHomeAndMountPoints) {
     TempDir dir;
     const std::string config = dir / "config", fallback = config + "/VKRandom/VKRandom.ini";
     EXPECT_EQ(platform::settingsPathFor(dir / "vkrandom", config), dir / "VKRandom.ini");
     EXPECT_EQ(platform::settingsPathFor("/proc/self/exe", config), fallback);  // not writable
     EXPECT_TRUE(std::filesystem::is_directory(config + "/VKRandom"));
     EXPECT_EQ(platform::settingsPathFor("", config), fallback);
+    // Installed, even where it could write: under /usr, or in a folder that is not the user's.
+    EXPECT_EQ(platform::settingsPathFor("/usr/bin/vkrandom", config), fallback);
+    std::string shared = "/tmp";  // root's, and writable
+    if (::geteuid() == 0) {       // another user's folder, with a settings file in it
+        shared = dir / "shared";
+        writeFile(shared + "/VKRandom.ini", "");
+        ASSERT_EQ(::chown(shared.c_str(), 65534, 65534), 0);
+    }
+    EXPECT_EQ(platform::settingsPathFor(shared + "/vkrandom", config), fallback);
 
     EXPECT_EQ(platform::mountPointOf("/proc/self/status"), "/proc/");
     EXPECT_EQ(platform::mountPointOf("/"), "/");

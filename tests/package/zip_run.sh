@@ -7,8 +7,10 @@ work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 unzip -q "$zip" -d "$work"
 cd "$work"/VKRandom-*-win64
-test -s VKRandom.exe && test -s はじめにお読みください.txt
-cli() { LC_ALL=C.UTF-8 "$root/scripts/wine-run" "$prefix" vkrandom-cli.exe "$@" </dev/null | tr -d '\r'; }
+test -s VKRandom.exe; test -s はじめにお読みください.txt; test -s LICENSE
+cli() { LC_ALL=C.UTF-8 "$root/scripts/wine-run" "$prefix" "${exe:-vkrandom-cli.exe}" "$@" </dev/null | tr -d '\r'; }
 first=$(cli --choose 'robot\STARTUP.XML' list | sed -n 1p)
 test "$(cli get "$first")" = 0
+# Started in another folder (by a shortcut, from a prompt), it finds the catalogue beside itself.
+test "$(cd robot && exe=../vkrandom-cli.exe cli list 2>/dev/null | sed -n 1p)" = "$first"
 echo "zip test: $(basename "$zip") unzipped, vkrandom-cli.exe ran on its demo"
