@@ -1,7 +1,13 @@
 // The HTTP transport on WinInet. WinInet blocks without a bound on a card that drips bytes, so
 // the exchange runs on a worker thread while the calling thread keeps the time limits (and calls
-// the progress hook); closing the session handle makes every blocked WinInet call return.
+// the progress hook); to give up, it hangs up the connection, which makes every blocked WinInet
+// call return.
+#include <winsock2.h>
+#include <ws2tcpip.h>
+// After winsock2.h, which must come before windows.h.
 #include <windows.h>
+#define PSAPI_VERSION 2  // kernel32's K32GetProcessMemoryInfo
+#include <psapi.h>
 #include <wininet.h>
 
 #include <algorithm>
@@ -98,7 +104,7 @@ std::string errorText(DWORD error) {
 }
 
 // What the reply's headers declare about its body, from WinInet's copy of the raw headers.
-void readDeclarations(HINTERNET request, HttpReply& reply) {
+void readDeclarations(HINTERNET request, std::size_t maxHeaderBytes, HttpReply& reply) {
     DWORD status = 0, size = sizeof status;
     if (::HttpQueryInfoW(request, HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status, &size,
                          nullptr))
@@ -107,6 +113,11 @@ void readDeclarations(HINTERNET request, HttpReply& reply) {
     size = static_cast<DWORD>(raw.size() * sizeof(wchar_t));
     if (!::HttpQueryInfoW(request, HTTP_QUERY_RAW_HEADERS_CRLF, raw.data(), &size, nullptr)) {
         if (::GetLastError() != ERROR_INSUFFICIENT_BUFFER) return;
+        if (size / sizeof(wchar_t) > maxHeaderBytes) {
+            reply.failure = HttpFailure::badReply;
+            reply.detail = "reply headers beyond " + std::to_string(maxHeaderBytes / 1024) + " KiB";
+            return;
+        }
         raw.resize(size / sizeof(wchar_t) + 1);
         if (!::HttpQueryInfoW(request, HTTP_QUERY_RAW_HEADERS_CRLF, raw.data(), &size, nullptr))
             return;
@@ -198,7 +209,7 @@ void perform(Exchange& x, HINTERNET session) {
     }
     x.sent = true;
     x.moved += request.body.size();
-    readDeclarations(handle.handle, reply);
+    readDeclarations(handle.handle, request.limits.maxHeaderBytes, reply);
     if (reply.failure == HttpFailure::none && reply.status == 0) {
         reply.failure = HttpFailure::badReply;
         reply.detail = "no status in the reply";
@@ -233,6 +244,45 @@ void perform(Exchange& x, HINTERNET session) {
     // is never taken for a whole file here (chunkedComplete stays false).
 }
 
+// Ends the connections of this process to the card. Under Wine, closing a WinInet handle does
+// not end the receive a worker is blocked in, and WinInet holds every header line it reads in
+// memory; a connection shut down ends it at once. The sockets are WinInet's own, found by their
+// peer: shut down, never closed, so WinInet still closes each once.
+void hangUp(const Target& target) {
+    addrinfo hints{};
+    hints.ai_family = AF_INET;
+    addrinfo* found = nullptr;
+    if (::getaddrinfo(target.host.c_str(), nullptr, &hints, &found) != 0) return;
+    std::vector<std::uint32_t> addresses;
+    for (const addrinfo* a = found; a; a = a->ai_next)
+        addresses.push_back(reinterpret_cast<const sockaddr_in*>(a->ai_addr)->sin_addr.s_addr);
+    ::freeaddrinfo(found);
+    for (UINT_PTR handle = 4; handle < 65536; handle += 4) {
+        const auto socket = static_cast<SOCKET>(handle);
+        int type = 0, length = sizeof type;
+        sockaddr_in peer{};
+        int peerLength = sizeof peer;
+        if (::getsockopt(socket, SOL_SOCKET, SO_TYPE, reinterpret_cast<char*>(&type), &length) !=
+                0 ||
+            ::getpeername(socket, reinterpret_cast<sockaddr*>(&peer), &peerLength) != 0 ||
+            peer.sin_family != AF_INET || ntohs(peer.sin_port) != target.port)
+            continue;
+        if (std::find(addresses.begin(), addresses.end(), peer.sin_addr.s_addr) != addresses.end())
+            ::shutdown(socket, SD_BOTH);
+    }
+}
+
+// The memory this process has taken: WinInet shows nothing of a reply until its headers have
+// ended, so headers without end show only as the memory they take.
+std::uint64_t memoryInUse() {
+    PROCESS_MEMORY_COUNTERS counters{};
+    counters.cb = sizeof counters;
+    // The commit charge (Wine counts no PrivateUsage).
+    return ::K32GetProcessMemoryInfo(::GetCurrentProcess(), &counters, sizeof counters)
+               ? counters.PagefileUsage
+               : 0;
+}
+
 }  // namespace
 
 HttpReply performHttp(const HttpRequest& request) {
@@ -259,9 +309,11 @@ HttpReply performHttp(const HttpRequest& request) {
         x->done.notify_all();
     });
 
-    // The limits, watched from here.
+    // The limits, watched from here; while the reply's headers are awaited, also what they take.
     TransferWatch watch(limits, TransferWatch::Clock::now());
     std::optional<std::pair<HttpFailure, std::string>> stop;
+    const std::uint64_t memoryBefore = memoryInUse();
+    constexpr std::uint64_t headerMemory = 16u << 20;
     std::unique_lock lock(x->mutex);
     while (!x->done.wait_for(lock, std::chrono::milliseconds(100), [&] { return x->finished; })) {
         const auto now = TransferWatch::Clock::now();
@@ -274,10 +326,16 @@ HttpReply performHttp(const HttpRequest& request) {
         }
         if (x->sent) watch.sent(now);
         if ((stop = watch.check(moved, now))) break;
+        if (!x->sent && memoryInUse() > memoryBefore + headerMemory) {
+            stop = {HttpFailure::badReply, "reply headers without end"};
+            break;
+        }
     }
-    // Closing the session ends the WinInet call the worker is blocked in, at least on Windows;
-    // a worker still blocked a moment later is left behind rather than holding the window.
+    // A worker still blocked a moment after the hang-up is left behind rather than holding the
+    // window.
     lock.unlock();
+    if (stop)
+        if (const auto target = splitUrl(request.url)) hangUp(*target);
     ::InternetCloseHandle(session);
     lock.lock();
     const bool finished =
