@@ -1,4 +1,5 @@
-// Cost of reading and writing a choice slot on a local program file.
+// Cost of reading and writing a choice slot on a local program file, and of reading the state of
+// every place of a large catalogue at once (250 entries over 40 program files).
 #include <benchmark/benchmark.h>
 
 #include "core/random_editor.h"
@@ -44,6 +45,34 @@ void writeChoice(benchmark::State& state) {
     }
 }
 BENCHMARK(writeChoice)->Unit(benchmark::kMicrosecond);
+
+// What the window does at start-up and after each change when it shows every state.
+void readAllStates(benchmark::State& state) {
+    testing_support::TempDir dir;
+    std::string program(40000, ' ');
+    std::string csv = "h\r\n";
+    for (int file = 0; file < 40; ++file) {
+        for (int slot = 0; slot < 7; ++slot)
+            program.replace(1000 + slot * 5000, 30, R"(<mem_r size="4" adr="0x0084"/>)");
+        testing_support::writeFile(dir / ("robot/P" + std::to_string(file) + ".XML"), program);
+    }
+    for (int entry = 0; entry < 250; ++entry)
+        csv += "0,E" + std::to_string(entry) + ",x,P" + std::to_string(entry % 40) + ".XML,4," +
+               std::to_string(1000 + (entry / 40) * 5000) + ",a,b,c,\r\n";
+    testing_support::writeFile(dir / "robot/STARTUP.XML", "<x/>");
+    testing_support::writeFile(dir / "Random.csv", csv);
+    testing_support::writeFile(dir / "s.ini", "[DATA]\r\nPATH=" + dir / "robot" + "\r\n");
+    testing_support::FakePrompts prompts;
+    testing_support::FakeWindow window;
+    core::CRandomEditor editor(
+        prompts, core::EditorOptions{dir / "s.ini", dir / "lock", dir.path(), {}, dir / "backup"});
+    editor.startUp(window);
+    for (auto _ : state) {
+        const auto states = editor.readStates();
+        if (states.size() != 250 || !states.back().fits) state.SkipWithError("states not read");
+    }
+}
+BENCHMARK(readAllStates)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

@@ -42,7 +42,8 @@ class EditorWindow {
     // Whether the window shows the state of every entry beside its name: only then does the
     // session read them all (a terminal pays only for the entry it asks for).
     virtual bool showsStates() const { return false; }
-    // The state beside list line `line`, and the status line 1050; UTF-8 text.
+    // The state beside list line `line` (also of a selected line on a window that shows no
+    // others), and the status line 1050; UTF-8 text.
     virtual void setLineNote(int /*line*/, const std::string& /*utf8Text*/) {}
     virtual void setStatus(const std::string& /*utf8Text*/) {}
 };

@@ -219,7 +219,7 @@ void CRandomEditor::selectEntry(EditorWindow& window) {
     // Only a slot that fits is offered for export; the line says why another does not.
     window.setEnabled(idExportButton, choice != -1 && state.fits);
     window.setEnabled(idExecuteButton, settings_.connectType != 0 && choice != -1);
-    if (window.showsStates()) window.setLineNote(window.selectedLine(), stateText(index, state));
+    window.setLineNote(window.selectedLine(), stateText(index, state));
     selectedIndex_ = index;
 }
 
