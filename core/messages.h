@@ -28,8 +28,10 @@ enum MessageId : int {
 // UTF-8 text of a message id ("\n" is a line feed); empty for an unknown id.
 std::string_view messageText(int id);
 
-// Text of `id` with its %1 replaced by `insert` (the error description of 119); a text without
-// %1 gets a non-empty `insert` on a line of its own after it (what failed, in detail).
+// `text` with its %1 replaced by `insert` (the error description of 119); a text without %1
+// gets a non-empty `insert` on a line of its own after it (what failed, in detail).
+std::string applyInsert(std::string text, std::string_view insert);
+// Text of `id` with `insert` applied.
 std::string formatMessage(int id, std::string_view insert);
 
 class Prompts;

@@ -36,6 +36,10 @@ void Win32Prompts::showMessage(int /*id*/, const std::string& text) {
     box(text, MB_ICONEXCLAMATION);
 }
 
+std::string Win32Prompts::messageText(int id) {
+    return utf8(loadString(id));
+}
+
 void Win32Prompts::reportFileError(const std::string& text) {
     box(text, MB_ICONERROR);
 }

@@ -19,6 +19,8 @@ class Win32Prompts : public core::Prompts {
     void attach(HWND window) { window_ = window; }
 
     void showMessage(int id, const std::string& text) override;
+    // From the program's string table (LoadString).
+    std::string messageText(int id) override;
     std::optional<std::string> askOpenFile(const core::OpenFileQuestion& question) override;
     bool runSettingsDialog(core::CRandomEditor& editor) override;
     void reportFileError(const std::string& text) override;

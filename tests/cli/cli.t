@@ -1,6 +1,6 @@
 # vkrandom-cli as scripts see it, on a copy of the demo robot: output, exit status, the files
-# left behind, and messages on stderr (shown after the output, as their ids; the texts are in
-# tests/data/messages.txt). $CLI and $DEMO come from ctest.
+# left behind, and messages on stderr (shown after the output, as their ids; the texts are in the
+# string table of res/vkrandom.rc). $CLI and $DEMO come from ctest.
 
   $ cp -r "$DEMO/." . && chmod -R u+w .
   $ ini() { printf "$1" > s.ini; }
