@@ -8,12 +8,12 @@ import pathlib
 import re
 import sys
 
-KINDS = {"Button": "pushButton", "Static": "label", "ListBox": "listBox", "Edit": "edit",
-         "msctls_progress32": "progressBar"}
-TYPES = {"BS_PUSHBUTTON": "pushButton", "BS_DEFPUSHBUTTON": "pushButton",
-         "BS_AUTORADIOBUTTON": "radioButton", "BS_RADIOBUTTON": "radioButton",
-         "BS_AUTOCHECKBOX": "checkBox", "BS_CHECKBOX": "checkBox", "BS_GROUPBOX": "groupBox",
-         "SS_ICON": "icon"}
+# The rc::Kind of each class, and the styles that make a Button or a Static another kind.
+KINDS = dict(Button="pushButton", Static="label", ListBox="listBox", Edit="edit",
+             msctls_progress32="progressBar")
+TYPES = dict(BS_PUSHBUTTON="pushButton", BS_DEFPUSHBUTTON="pushButton", SS_ICON="icon",
+             BS_AUTORADIOBUTTON="radioButton", BS_RADIOBUTTON="radioButton",
+             BS_AUTOCHECKBOX="checkBox", BS_CHECKBOX="checkBox", BS_GROUPBOX="groupBox")
 # Styles the front ends act on, as rc::Style bits; CONTROL itself adds WS_VISIBLE.
 FLAGS = {"WS_GROUP": "group", "WS_TABSTOP": "tabStop", "BS_DEFPUSHBUTTON": "defaultButton",
          "WS_VISIBLE": "visible", "WS_DISABLED": "disabled", "ES_READONLY": "readOnly",
@@ -23,14 +23,13 @@ FLAGS = {"WS_GROUP": "group", "WS_TABSTOP": "tabStop", "BS_DEFPUSHBUTTON": "defa
 PLAIN = set("WS_CHILD WS_BORDER WS_VSCROLL WS_HSCROLL SS_LEFT SS_NOPREFIX SS_LEFTNOWORDWRAP "
             "ES_LEFT ES_AUTOHSCROLL LBS_NOTIFY LBS_NOINTEGRALHEIGHT LBS_HASSTRINGS PBS_SMOOTH "
             "BS_LEFT BS_VCENTER".split())
-CLASS_OF = {"BS": "Button", "SS": "Static", "ES": "Edit", "LBS": "ListBox",
-            "PBS": "msctls_progress32"}
+CLASS_OF = dict(BS="Button", SS="Static", ES="Edit", LBS="ListBox", PBS="msctls_progress32")
 TOKEN = re.compile(r'//.*|("(?:[^"]|"")*"|[-\w]+|[,|])')
 ESCAPES = {"n": "\n", "t": "\t", "\\": "\\"}
 defines = {"IDOK": "1", "IDCANCEL": "2"}  # windows.h's
 where = ""
 
-def fail(why):
+def fail(why):  # names the line being read
     sys.exit(f"{where}: {why}")
 
 def fields(text):
