@@ -42,9 +42,11 @@ if(CMAKE_SYSTEM_NAME STREQUAL "Windows")
   if(programs)
     install(TARGETS ${programs} RUNTIME DESTINATION . COMPONENT release)
   endif()
-  install(FILES ${CMAKE_SOURCE_DIR}/demo/Random.csv
-                "${CMAKE_SOURCE_DIR}/packaging/windows/はじめにお読みください.txt"
-                ${CMAKE_SOURCE_DIR}/LICENSE
+  # The guide names the version; its BOM and CR LF line ends are kept for Notepad.
+  set(guide "${CMAKE_BINARY_DIR}/packaging/はじめにお読みください.txt")
+  configure_file("${CMAKE_SOURCE_DIR}/packaging/windows/はじめにお読みください.txt.in" "${guide}" @ONLY
+                 NEWLINE_STYLE CRLF)
+  install(FILES ${CMAKE_SOURCE_DIR}/demo/Random.csv "${guide}" ${CMAKE_SOURCE_DIR}/LICENSE
           DESTINATION . COMPONENT release)
   install(DIRECTORY ${CMAKE_SOURCE_DIR}/demo/robot DESTINATION . COMPONENT release)
 

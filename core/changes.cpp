@@ -75,7 +75,7 @@ bool CRandomEditor::resetAll() {
         showMessage(prompts_, msgResetNothing);
         return true;
     }
-    if (planned > 0 && !prompts_.askYesNo(msgResetAsk, std::string(messageText(msgResetAsk))))
+    if (planned > 0 && !prompts_.askYesNo(msgResetAsk, prompts_.messageText(msgResetAsk)))
         return false;
     std::vector<SlotRecord> written;
     for (auto& file : files) {
@@ -130,8 +130,8 @@ bool CRandomEditor::undoLastChange() {
     const std::string when = last->time.substr(4, 2) + "/" + last->time.substr(6, 2) + " " +
                              last->time.substr(9, 2) + ":" + last->time.substr(11, 2);
     if (planned > 0 &&
-        !prompts_.askYesNo(msgUndoAsk,
-                           formatMessage(msgUndoAsk, when + "、" + count(planned) + " か所")))
+        !prompts_.askYesNo(msgUndoAsk, applyInsert(prompts_.messageText(msgUndoAsk),
+                                                   when + "、" + count(planned) + " か所")))
         return false;
     std::size_t restored = 0;
     std::vector<std::pair<std::string, std::string>> left;

@@ -36,9 +36,11 @@ enum MessageId : int {
 // UTF-8 text of a message id ("\n" is a line feed); empty for an unknown id.
 std::string_view messageText(int id);
 
-// Text of `id` with its %1 replaced by `insert` (the error description of 119); a text without
-// %1 gets a non-empty `insert` on a line of its own after it (what failed, in detail), as it
-// gets a non-empty `detail` in any case.
+// `text` with its %1 replaced by `insert` (the error description of 119); a text without %1
+// gets a non-empty `insert` on a line of its own after it (what failed, in detail), as it gets
+// a non-empty `detail` in any case.
+std::string applyInsert(std::string text, std::string_view insert, std::string_view detail = {});
+// Text of `id` with `insert` and `detail` applied.
 std::string formatMessage(int id, std::string_view insert, std::string_view detail = {});
 
 class Prompts;

@@ -23,6 +23,9 @@ class Prompts {
     virtual void showMessage(int id, const std::string& text) = 0;
     // A question before a change the user asked for: Yes (true) or No.
     virtual bool askYesNo(int id, const std::string& text) = 0;
+    // The text of message `id` before its insert: the message table's, unless the front end
+    // has texts of its own (VKRandom.exe reads its string table, as Windows programs do).
+    virtual std::string messageText(int id);
     // Native path of the chosen file, nullopt when cancelled.
     virtual std::optional<std::string> askOpenFile(const OpenFileQuestion& question) = 0;
     // Runs the settings dialog on `editor` (its showSettings, storeSettings and
@@ -32,7 +35,7 @@ class Prompts {
     virtual void reportFileError(const std::string& text) = 0;
 };
 
-// Shows message `id` through `prompts` (its text from the message table).
+// Shows message `id` through `prompts` (its text from prompts.messageText).
 void showMessage(Prompts& prompts, int id);
 void showMessage(Prompts& prompts, int id, std::string_view insert, std::string_view detail = {});
 

@@ -89,8 +89,7 @@ bool CRandomEditor::loadCatalogue() {
     }
     items_.clear();
     // The message users know, then where the file was looked for.
-    prompts_.showMessage(msgCatalogueReadFailed,
-                         std::string(messageText(msgCatalogueReadFailed)) + "\n" + detail);
+    showMessage(prompts_, msgCatalogueReadFailed, detail);
     return false;
 }
 

@@ -157,6 +157,7 @@ class CRandomEditor {
             : prompts_(prompts), progress_(progress) {}
         void showMessage(int id, const std::string& text) override;
         bool askYesNo(int id, const std::string& text) override;
+        std::string messageText(int id) override { return prompts_.messageText(id); }
         std::optional<std::string> askOpenFile(const OpenFileQuestion& question) override;
         bool runSettingsDialog(CRandomEditor& editor) override;
         void reportFileError(const std::string& text) override;

@@ -3,6 +3,10 @@
 #include <QCoreApplication>
 #include <QProgressDialog>
 
+#include "app/qt/template_controls.h"
+#include "rc/description.h"
+#include "res/resource.h"
+
 namespace app {
 
 CardProgress::~CardProgress() {
@@ -13,9 +17,11 @@ void CardProgress::showProgress() {
     if (dialog_) return;
     // Not modal: a modal QProgressDialog would run a full event loop in setValue and let clicks
     // through to the window before it is shown.
-    dialog_ = new QProgressDialog(QStringLiteral("FlashAirと通信しています..."), QString(), 0,
+    // Qt's own progress box, with the caption and text of template IDD_PROGRESS.
+    const rc::Dialog& box = *rc::dialog(IDD_PROGRESS);
+    dialog_ = new QProgressDialog(qString(box.control(IDC_PROGRESS_TEXT)->text), QString(), 0,
                                   core::TransferProgress::steps, window_);
-    dialog_->setWindowTitle(window_ ? window_->windowTitle() : QString());
+    dialog_->setWindowTitle(qString(box.caption));
     dialog_->setWindowModality(Qt::NonModal);
     dialog_->setAutoClose(false);
     dialog_->setAutoReset(false);

@@ -3,8 +3,8 @@
 #pragma once
 
 #include <QDialog>
-#include <map>
 
+#include "app/qt/template_controls.h"
 #include "core/random_editor.h"
 
 class QButtonGroup;
@@ -36,9 +36,9 @@ class CDefineDlg : public QDialog {
     core::SettingsChoice checkedChoice() const;
 
     core::CRandomEditor& editor_;
+    TemplateControls controls_;  // template 130
     QButtonGroup* programTypes_;
     QButtonGroup* connectTypes_;
-    std::map<int, QWidget*> controls_;
 };
 
 }  // namespace app

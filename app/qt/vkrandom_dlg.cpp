@@ -6,55 +6,22 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QListWidget>
-#include <QMouseEvent>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSignalBlocker>
 
 #include "app/qt/about_dlg.h"
-#include "app/qt/dialog_units.h"
-#include "app/qt/radio_button.h"
 #include "core/file_error.h"
 #include "core/messages.h"
 #include "platform/encoding.h"
+#include "res/resource.h"
 
 namespace app {
 
 namespace {
 
-// A list box keeps one line selected once the user picked one: Ctrl+click and Ctrl+Space
-// select the line instead of clearing the selection. The right button (which opens the context
-// menu) moves neither the selection nor the current line.
-class LineList : public QListWidget {
-  public:
-    using QListWidget::QListWidget;
-
-  protected:
-    QItemSelectionModel::SelectionFlags selectionCommand(const QModelIndex& index,
-                                                         const QEvent* event) const override {
-        auto flags = QListWidget::selectionCommand(index, event);
-        if (index.isValid() &&
-            (flags & (QItemSelectionModel::Deselect | QItemSelectionModel::Toggle)))
-            flags = QItemSelectionModel::ClearAndSelect;
-        return flags;
-    }
-    void mousePressEvent(QMouseEvent* event) override {
-        if (event->button() != Qt::RightButton) QListWidget::mousePressEvent(event);
-    }
-    void mouseReleaseEvent(QMouseEvent* event) override {
-        if (event->button() != Qt::RightButton) QListWidget::mouseReleaseEvent(event);
-    }
-};
-
 QString fromCp932(const std::string& text) {
     return QString::fromStdString(platform::cp932ToUtf8Lossy(text));
-}
-
-QPushButton* pushButton(QWidget* parent, const QString& text) {
-    auto* button = new QPushButton(text, parent);
-    // No default button: Enter ends the window unless a button has the focus.
-    button->setAutoDefault(false);
-    return button;
 }
 
 }  // namespace
@@ -64,10 +31,9 @@ CVKRandomDlg::CVKRandomDlg(core::EditorOptions options, DialogRunner& runner)
                            Qt::WindowCloseButtonHint),
       runner_(runner),
       progress_(this),
-      prompts_(this, runner) {
-    setWindowTitle(QStringLiteral("Veskランダムエディター"));
+      prompts_(this, runner),
+      controls_(this, IDD_VKRANDOM_DIALOG) {
     setWindowIcon(programIcon());
-    setFont(uiFont());
     createControls();
 
     const QString aboutText = QString::fromUtf8(core::messageText(core::msgAboutMenu));
@@ -88,40 +54,16 @@ CVKRandomDlg::CVKRandomDlg(core::EditorOptions options, DialogRunner& runner)
 CVKRandomDlg::~CVKRandomDlg() = default;
 
 void CVKRandomDlg::createControls() {
-    TemplateLayout layout(this);
-    // Creation order is the tab order; the radio group runs from 1027 up to the list.
-    closeButton_ = pushButton(this, QStringLiteral("閉じる"));
-    layout.place(closeButton_, 255, 312, 50, 20);
-    choices_ = new QButtonGroup(this);
-    for (int j = 0; j <= core::maxShownChoices; ++j) {
-        auto* radio = new RadioButton(this);
-        layout.place(radio, 167, j == 0 ? 17 : 34 + 17 * (j - 1), 150, 12);
-        radio->setFocusPolicy(Qt::ClickFocus);
-        radio->setVisible(j == 0);
-        choices_->addButton(radio, j);
-        radios_[static_cast<std::size_t>(j)] = radio;
-    }
-    radios_[0]->setText(QStringLiteral("ランダム(標準)"));
-    exportButton_ = pushButton(this, QStringLiteral("書出し"));
-    layout.place(exportButton_, 181, 287, 50, 20);
-    executeButton_ = pushButton(this, QStringLiteral("実行"));
-    layout.place(executeButton_, 255, 287, 50, 20);
-    settingsButton_ = pushButton(this, QStringLiteral("設定"));
-    layout.place(settingsButton_, 181, 312, 50, 20);
-    exportButton_->setEnabled(false);
-    executeButton_->setEnabled(false);
-
-    list_ = new LineList(this);
-    layout.place(list_, 15, 12, 135, 320, false);
-    list_->setSelectionMode(QAbstractItemView::SingleSelection);
-    list_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    list_->setUniformItemSizes(true);
-
-    fileName_ = new QLabel(this);
-    layout.place(fileName_, 179, 269, 126, 12, false);
-    fileName_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    fileName_->setTextFormat(Qt::PlainText);
-    layout.finish(331, 347);
+    // No default button in the template: Enter ends the window unless a button has the focus.
+    for (int j = 0; j <= core::maxShownChoices; ++j)
+        radios_[static_cast<std::size_t>(j)] = controls_.get<QRadioButton>(core::idRadioRandom + j);
+    choices_ = controls_.radioGroup(core::idRadioRandom);
+    list_ = controls_.get<QListWidget>(core::idListBox);
+    fileName_ = controls_.get<QLabel>(core::idFileNameText);
+    closeButton_ = controls_.get<QPushButton>(core::idCloseButton);
+    exportButton_ = controls_.get<QPushButton>(core::idExportButton);
+    executeButton_ = controls_.get<QPushButton>(core::idExecuteButton);
+    settingsButton_ = controls_.get<QPushButton>(core::idSettingsButton);
 
     connect(closeButton_, &QPushButton::clicked, this, &QDialog::reject);
     connect(exportButton_, &QPushButton::clicked, this, [this] {
@@ -202,24 +144,7 @@ int CVKRandomDlg::checkedChoice() const {
 }
 
 QWidget* CVKRandomDlg::control(int id) const {
-    if (id >= core::idRadioRandom && id <= core::idRadioLast)
-        return radios_[static_cast<std::size_t>(id - core::idRadioRandom)];
-    switch (id) {
-        case core::idListBox:
-            return list_;
-        case core::idFileNameText:
-            return fileName_;
-        case core::idExportButton:
-            return exportButton_;
-        case core::idExecuteButton:
-            return executeButton_;
-        case core::idSettingsButton:
-            return settingsButton_;
-        case core::idCloseButton:
-            return closeButton_;
-        default:
-            return nullptr;
-    }
+    return controls_.control(id);
 }
 
 void CVKRandomDlg::clearList() {

@@ -10,6 +10,7 @@
 #include "app/qt/card_progress.h"
 #include "app/qt/dialog_runner.h"
 #include "app/qt/qt_prompts.h"
+#include "app/qt/template_controls.h"
 #include "core/editor_window.h"
 #include "core/random_editor.h"
 
@@ -72,6 +73,7 @@ class CVKRandomDlg : public QDialog, public core::EditorWindow {
     int choice_ = -1;
     bool initialised_ = false;
 
+    TemplateControls controls_;  // template 102
     QListWidget* list_ = nullptr;
     std::array<QRadioButton*, core::maxShownChoices + 1> radios_{};
     QButtonGroup* choices_ = nullptr;

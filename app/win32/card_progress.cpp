@@ -8,8 +8,10 @@
 namespace app {
 
 namespace {
-INT_PTR CALLBACK boxProcedure(HWND, UINT message, WPARAM, LPARAM) {
-    return message == WM_INITDIALOG;
+INT_PTR CALLBACK boxProcedure(HWND box, UINT message, WPARAM, LPARAM) {
+    if (message != WM_INITDIALOG) return FALSE;
+    centreOnOwner(box);
+    return TRUE;
 }
 
 bool isInput(UINT message) {

@@ -1,5 +1,7 @@
 #include "app/win32/dialog.h"
 
+#include <algorithm>
+
 namespace app {
 
 HINSTANCE moduleInstance() {
@@ -47,12 +49,32 @@ bool Dialog::onCommand(int id, int /*code*/) {
     return false;
 }
 
+void centreOnOwner(HWND window) {
+    HWND owner = GetWindow(window, GW_OWNER);
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof monitor;
+    GetMonitorInfoW(MonitorFromWindow(owner ? owner : window, MONITOR_DEFAULTTONEAREST), &monitor);
+    const RECT area = monitor.rcWork;
+    RECT over = area, rect;
+    if (owner) GetWindowRect(owner, &over);
+    GetWindowRect(window, &rect);
+    const LONG width = rect.right - rect.left, height = rect.bottom - rect.top;
+    // Inside the work area; where it is too small, with the title bar and left edge in it.
+    const LONG x = std::max<LONG>(
+        area.left, std::min<LONG>((over.left + over.right - width) / 2, area.right - width));
+    const LONG y = std::max<LONG>(
+        area.top, std::min<LONG>((over.top + over.bottom - height) / 2, area.bottom - height));
+    SetWindowPos(window, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
 INT_PTR CALLBACK Dialog::procedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     auto* self = reinterpret_cast<Dialog*>(GetWindowLongPtrW(hwnd, DWLP_USER));
     if (message == WM_INITDIALOG) {
         self = reinterpret_cast<Dialog*>(lParam);
         SetWindowLongPtrW(hwnd, DWLP_USER, lParam);
         self->hwnd_ = hwnd;
+        // Before anything else, so that a box the initialisation shows is centred on the window.
+        centreOnOwner(hwnd);
         self->exchangeData(false);
         return self->onInitDialog();
     }

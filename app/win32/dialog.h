@@ -67,6 +67,10 @@ class DialogRunner {
 int radioGroupValue(HWND first);
 void setRadioGroupValue(HWND first, int value);
 
+// Centres a dialog on its owner, the main window on the work area of its screen, as the Linux
+// program's windows open; never past the work area's edges. Called at WM_INITDIALOG.
+void centreOnOwner(HWND window);
+
 // The program's instance, whose resources the dialogs come from.
 HINSTANCE moduleInstance();
 

@@ -41,6 +41,10 @@ bool Win32Prompts::askYesNo(int /*id*/, const std::string& text) {
                               MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) == IDYES;
 }
 
+std::string Win32Prompts::messageText(int id) {
+    return utf8(loadString(id));
+}
+
 void Win32Prompts::reportFileError(const std::string& text) {
     box(text, MB_ICONERROR);
 }

@@ -20,6 +20,8 @@ class Win32Prompts : public core::Prompts {
 
     void showMessage(int id, const std::string& text) override;
     bool askYesNo(int id, const std::string& text) override;
+    // From the program's string table (LoadString).
+    std::string messageText(int id) override;
     std::optional<std::string> askOpenFile(const core::OpenFileQuestion& question) override;
     bool runSettingsDialog(core::CRandomEditor& editor) override;
     void reportFileError(const std::string& text) override;

@@ -1,6 +1,6 @@
 # vkrandom-cli as scripts see it, on a copy of the demo robot: output, exit status, the files
-# left behind, and messages on stderr (shown after the output, as their ids; the texts are in
-# tests/data/messages.txt). $CLI and $DEMO come from ctest.
+# left behind, and messages on stderr (shown after the output, as their ids; the texts are in the
+# string table of res/vkrandom.rc). $CLI, $DEMO and $VERSION come from ctest.
 
   $ cp -r "$DEMO/." . && chmod -R u+w . && export XDG_DATA_HOME=$PWD/data
   $ ini() { printf "$1" > s.ini; }
@@ -160,5 +160,5 @@
   no lock
   $ "$CLI" --help | head -1
   Usage: vkrandom-cli [--settings FILE | --demo] [--choose PATH]... COMMAND [ARGS]
-  $ "$CLI" --version
-  1.6.0.0
+  $ [ "$("$CLI" --version)" = "$VERSION" ] && echo "the project's version"
+  the project's version

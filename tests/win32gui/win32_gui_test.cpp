@@ -22,6 +22,14 @@ std::string text(HWND hwnd) {
     wchar_t buffer[512] = {};
     return app::utf8({buffer, std::size_t(GetWindowTextW(hwnd, buffer, 512))});
 }
+// Whether `w` is centred, to a pixel, on `owner`, or on the screen's work area when none.
+bool centred(HWND w, HWND owner) {
+    RECT a, b;
+    if (!GetWindowRect(w, &a)) return false;
+    owner ? GetWindowRect(owner, &b) : SystemParametersInfoW(SPI_GETWORKAREA, 0, &b, 0);
+    return std::abs(a.left + a.right - b.left - b.right) <= 1 &&
+           std::abs(a.top + a.bottom - b.top - b.bottom) <= 1;
+}
 
 // Answers each dialog with the next step (none left: cancel) and notes what it was shown:
 // message ids, "file", or the dialog's title.
@@ -29,6 +37,7 @@ struct Runner : app::DialogRunner {
     INT_PTR run(app::Dialog& dialog, HWND owner) override {
         ShowWindow(dialog.create(owner), SW_SHOW);
         seen.push_back(text(dialog.handle()));
+        EXPECT_TRUE(centred(dialog.handle(), owner)) << seen.back();
         if (!steps.empty()) steps.front()(dialog.handle()), steps.erase(steps.begin());
         if (!dialog.ended()) dialog.end(IDCANCEL);
         return dialog.result();
@@ -126,7 +135,7 @@ TEST_F(Gui, StartStateSelectionAndExport) {
     EXPECT_TRUE(list(LB_GETCOUNT) == 3 && line(L"あいさつ") == 0 && line(L"歩き方") == 2);
     EXPECT_TRUE(IsWindowVisible(item(idRadioRandom)) && !checked(main(), idRadioRandom));
     EXPECT_TRUE(shownChoices() == 0 && !on(idExportButton) && !on(idExecuteButton));
-    EXPECT_EQ(GetFocus(), item(idCloseButton));
+    EXPECT_TRUE(GetFocus() == item(idCloseButton) && centred(main(), nullptr));
     select(0);  // five labels, random
     EXPECT_EQ(shownChoices(), 5);
     EXPECT_EQ(text(item(idRadioRandom + 5)), "どうも");
@@ -211,7 +220,7 @@ TEST_F(Gui, CardTransferShowsProgressAndBlocksInput) {
     EXPECT_FALSE(window->progress().box());  // a transfer that ends at once shows nothing
     Sleep(static_cast<DWORD>(core::TransferProgress::showAfter.count()));
     transfer.update(1, 2);
-    EXPECT_TRUE(IsWindow(window->progress().box()) && !IsWindowEnabled(main()));
+    EXPECT_TRUE(centred(window->progress().box(), main()) && !IsWindowEnabled(main()));
     PostMessageW(main(), WM_CLOSE, 0, 0);
     transfer.update(2, 2);  // the pump runs; the close request waits for the transfer
     select(0);              // the end of a command, or any box, ends the display

@@ -79,7 +79,6 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     Camera camera;
     app::CVKRandomDlg window(options, camera);
     HWND main = window.create(nullptr);
-    SetWindowPos(main, nullptr, 40, 30, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_SHOWWINDOW);
     HWND list = GetDlgItem(main, core::idListBox);
     SendMessageW(list, LB_SETCURSEL, 1, 0);
     SendMessageW(main, WM_COMMAND, MAKEWPARAM(core::idListBox, LBN_SELCHANGE), LPARAM(list));
