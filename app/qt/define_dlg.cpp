@@ -1,6 +1,8 @@
 #include "app/qt/define_dlg.h"
 
 #include <QButtonGroup>
+#include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 
 #include "res/resource.h"
@@ -18,8 +20,15 @@ CDefineDlg::CDefineDlg(core::CRandomEditor& editor, QWidget* parent)
     // that button, as on the platform this dialog comes from, never OK behind it.
     connect(controls_.get<QPushButton>(idOk), &QPushButton::clicked, this, &CDefineDlg::onOk);
     connect(controls_.get<QPushButton>(idCancel), &QPushButton::clicked, this, &QDialog::reject);
-    connect(controls_.get<QPushButton>(idDataFolder), &QPushButton::clicked, this,
-            [this] { editor_.chooseProgramFolder(); });
+    connect(controls_.get<QPushButton>(idDataFolder), &QPushButton::clicked, this, [this] {
+        editor_.chooseProgramFolder();
+        showSource();
+    });
+    // The line under the buttons follows what is checked and typed.
+    connect(connectTypes_, &QButtonGroup::idToggled, this, [this] { showSource(); });
+    auto* host = controls_.get<QLineEdit>(idCardHost);
+    host->setPlaceholderText(QString::fromUtf8(core::defaultCardHost));
+    connect(host, &QLineEdit::textChanged, this, [this] { showSource(); });
     showSettings();
     control(idOk)->setFocus();
 }
@@ -32,6 +41,16 @@ void CDefineDlg::showSettings() {
     const core::SettingsChoice shown = editor_.showSettings();
     if (auto* radio = programTypes_->button(shown.programType - 1)) radio->setChecked(true);
     if (auto* radio = connectTypes_->button(shown.connectType)) radio->setChecked(true);
+    controls_.get<QLineEdit>(idCardHost)
+        ->setText(QString::fromStdString(shown.cardHost.value_or("")));
+    showSource();
+}
+
+void CDefineDlg::showSource() {
+    auto* source = controls_.get<QLabel>(idSource);
+    const QString text = QString::fromStdString(editor_.sourceText(checkedChoice()));
+    source->setText(source->fontMetrics().elidedText(text, Qt::ElideMiddle, source->width()));
+    source->setToolTip(text);
 }
 
 core::SettingsChoice CDefineDlg::checkedChoice() const {
@@ -39,7 +58,8 @@ core::SettingsChoice CDefineDlg::checkedChoice() const {
     // group's button t - 1, connection type t its button t.
     const int type = programTypes_->checkedId();
     const int connect = connectTypes_->checkedId();
-    return {type >= 0 ? type + 1 : 1, connect > 0 ? connect : 0};
+    return {type >= 0 ? type + 1 : 1, connect > 0 ? connect : 0,
+            controls_.get<QLineEdit>(idCardHost)->text().toStdString()};
 }
 
 void CDefineDlg::onOk() {

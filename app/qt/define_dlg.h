@@ -25,6 +25,8 @@ class CDefineDlg : public QDialog {
         idTypePallo = 1043,
         idTypePalloMode = 1044,
         idTypeLumo2 = 1045,
+        idCardHost = 1046,  // beyond the original dialog: the card's name or address
+        idSource = 1048,    // and where the programs are read with what is checked
     };
 
     CDefineDlg(core::CRandomEditor& editor, QWidget* parent);
@@ -32,6 +34,7 @@ class CDefineDlg : public QDialog {
 
   private:
     void showSettings();
+    void showSource();
     void onOk();
     core::SettingsChoice checkedChoice() const;
 

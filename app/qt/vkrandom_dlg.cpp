@@ -6,9 +6,13 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QListWidget>
+#include <QPainter>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSignalBlocker>
+#include <QStyledItemDelegate>
+#include <QTimer>
+#include <cmath>
 
 #include "app/qt/about_dlg.h"
 #include "core/file_error.h"
@@ -23,6 +27,48 @@ namespace {
 QString fromCp932(const std::string& text) {
     return QString::fromStdString(platform::cp932ToUtf8Lossy(text));
 }
+
+constexpr int stateRole = Qt::UserRole + 1;
+
+// A line of the list: the entry's name on the left, what its place holds on the right in a
+// quieter colour; what does not fit is cut with "…" (the state keeps at least half the line).
+class StateDelegate : public QStyledItemDelegate {
+  public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+    void paint(QPainter* painter, const QStyleOptionViewItem& option,
+               const QModelIndex& index) const override {
+        QStyleOptionViewItem line(option);
+        initStyleOption(&line, index);
+        const QString name = line.text, state = index.data(stateRole).toString();
+        line.text.clear();
+        const QStyle* style = line.widget ? line.widget->style() : nullptr;
+        if (!style) return QStyledItemDelegate::paint(painter, option, index);
+        style->drawControl(QStyle::CE_ItemViewItem, &line, painter, line.widget);
+        const QRect text = style->subElementRect(QStyle::SE_ItemViewItemText, &line, line.widget)
+                               .adjusted(2, 0, -2, 0);
+        const QFontMetrics metrics(line.font);
+        // Whole pixels up: the widths of the glyphs are fractions, and a text cut to its own
+        // rounded width would lose its last character.
+        const auto width = [&](const QString& t) {
+            return static_cast<int>(std::ceil(QFontMetricsF(line.font).horizontalAdvance(t)));
+        };
+        const int gap = width(QString(QChar(0x3000)));
+        const int stateWidth =
+            std::min(width(state), std::max(text.width() / 2, text.width() - gap - width(name)));
+        const bool selected = line.state & QStyle::State_Selected;
+        painter->save();
+        painter->setFont(line.font);
+        painter->setPen(line.palette.color(selected ? QPalette::HighlightedText : QPalette::Text));
+        painter->drawText(
+            text.adjusted(0, 0, -stateWidth - gap, 0), Qt::AlignLeft | Qt::AlignVCenter,
+            metrics.elidedText(name, Qt::ElideRight, text.width() - stateWidth - gap));
+        if (!selected) painter->setPen(line.palette.color(QPalette::PlaceholderText));
+        painter->drawText(text, Qt::AlignRight | Qt::AlignVCenter,
+                          metrics.elidedText(state, Qt::ElideRight, stateWidth));
+        painter->restore();
+    }
+};
 
 }  // namespace
 
@@ -77,6 +123,11 @@ void CVKRandomDlg::createControls() {
             [this] { command([this] { editor_->applySettings(*this); }); });
     connect(list_, &QListWidget::itemSelectionChanged, this,
             [this] { command([this] { editor_->selectEntry(*this); }); });
+    list_->setItemDelegate(new StateDelegate(list_));
+    connect(controls_.get<QPushButton>(core::idResetButton), &QPushButton::clicked, this,
+            [this] { command([this] { editor_->resetAll(); }); });
+    connect(controls_.get<QPushButton>(core::idUndoButton), &QPushButton::clicked, this,
+            [this] { command([this] { editor_->undoLastChange(); }); });
 }
 
 template <typename F>
@@ -87,11 +138,16 @@ void CVKRandomDlg::command(F&& operation) {
 void CVKRandomDlg::setVisible(bool visible) {
     // The first show is the dialog's initialisation: the controls exist, the window is not
     // on screen yet, and start-up may already ask the user something.
-    if (visible && !initialised_) {
+    const bool first = visible && !initialised_;
+    if (first) {
         initialised_ = true;
         initDialog();
     }
     QDialog::setVisible(visible);
+    // The states are read once the window is up: it appears as fast as before, and a card's
+    // transfers show their progress over it.
+    if (first)
+        QTimer::singleShot(0, this, [this] { command([this] { editor_->showStates(*this); }); });
 }
 
 void CVKRandomDlg::initDialog() {
@@ -193,6 +249,21 @@ void CVKRandomDlg::setShown(int id, bool shown) {
 
 void CVKRandomDlg::setEnabled(int id, bool enabled) {
     if (auto* widget = control(id)) widget->setEnabled(enabled);
+}
+
+void CVKRandomDlg::setLineNote(int line, const std::string& utf8Text) {
+    if (auto* item = list_->item(line)) {
+        const QString state = QString::fromStdString(utf8Text);
+        item->setData(stateRole, state);
+        item->setToolTip(item->text() + QStringLiteral("：") + state);
+    }
+}
+
+void CVKRandomDlg::setStatus(const std::string& utf8Text) {
+    auto* status = controls_.get<QLabel>(core::idStatusText);
+    const QString text = QString::fromStdString(utf8Text);
+    status->setText(status->fontMetrics().elidedText(text, Qt::ElideMiddle, status->width()));
+    status->setToolTip(text);
 }
 
 void CVKRandomDlg::requestClose() {

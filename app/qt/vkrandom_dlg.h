@@ -52,6 +52,9 @@ class CVKRandomDlg : public QDialog, public core::EditorWindow {
     void setEnabled(int id, bool enabled) override;
     using QDialog::setEnabled;
     void requestClose() override;
+    bool showsStates() const override { return true; }
+    void setLineNote(int line, const std::string& utf8Text) override;
+    void setStatus(const std::string& utf8Text) override;
 
     void setVisible(bool visible) override;
 

@@ -15,6 +15,8 @@ class CDefineDlg : public Dialog {
         idConnectFlashAir = 1036,
         idTypeVesk = 1042,  // program type t is 1041 + t
         idTypeLumo2 = 1045,
+        idCardHost = 1046,  // beyond the original dialog: the card's name or address
+        idSource = 1048,    // and where the programs are read with what is checked
     };
 
     explicit CDefineDlg(core::CRandomEditor& editor);
@@ -24,6 +26,9 @@ class CDefineDlg : public Dialog {
     bool onCommand(int id, int code) override;
 
   private:
+    core::SettingsChoice checkedChoice() const;
+    void showSource();
+
     core::CRandomEditor& editor_;
 };
 

@@ -1,5 +1,7 @@
 #include "app/win32/vkrandom_dlg.h"
 
+#include <algorithm>
+
 #include "app/win32/about_dlg.h"
 #include "app/win32/text.h"
 #include "core/file_error.h"
@@ -38,7 +40,18 @@ BOOL CVKRandomDlg::onInitDialog() {
     }
     SendMessageW(handle(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon_));
     SendMessageW(handle(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon_));
+    // The list draws each line itself (name and state), one line of the dialog's font high.
+    if (HDC dc = GetDC(handle())) {
+        HGDIOBJ old =
+            SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageW(handle(), WM_GETFONT, 0, 0)));
+        TEXTMETRICW metrics{};
+        GetTextMetricsW(dc, &metrics);
+        SelectObject(dc, old);
+        ReleaseDC(handle(), dc);
+        SendDlgItemMessageW(handle(), core::idListBox, LB_SETITEMHEIGHT, 0, metrics.tmHeight);
+    }
     command([this] { editor_->startUp(*this); });
+    PostMessageW(handle(), showStatesMessage, 0, 0);
     return TRUE;
 }
 
@@ -67,13 +80,26 @@ bool CVKRandomDlg::onCommand(int id, int code) {
             if (code == LBN_DBLCLK) command([this] { editor_->executeSelected(); });
             if (code == LBN_SELCHANGE) command([this] { editor_->selectEntry(*this); });
             return true;
+        case core::idResetButton:
+            if (code == BN_CLICKED) command([this] { editor_->resetAll(); });
+            return true;
+        case core::idUndoButton:
+            if (code == BN_CLICKED) command([this] { editor_->undoLastChange(); });
+            return true;
         default:
             return Dialog::onCommand(id, code);
     }
 }
 
-bool CVKRandomDlg::onMessage(UINT message, WPARAM wParam, LPARAM, INT_PTR& result) {
+bool CVKRandomDlg::onMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result) {
     switch (message) {
+        case showStatesMessage:
+            if (editor_) command([this] { editor_->showStates(*this); });
+            return true;
+        case WM_DRAWITEM:
+            if (wParam != core::idListBox) return false;
+            drawLine(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
+            return true;
         case WM_SYSCOMMAND:
             if ((wParam & 0xFFF0) != idAboutCommand) return false;
             {
@@ -114,15 +140,62 @@ void CVKRandomDlg::paintMinimised() {
     EndPaint(handle(), &paint);
 }
 
+// A line of the list: the entry's name on the left, what its place holds on the right in the
+// grey of quieter text; what does not fit is cut with "…" (the state keeps at least half).
+void CVKRandomDlg::drawLine(const DRAWITEMSTRUCT& item) const {
+    if (item.itemID >= lines_.size()) return;  // an empty list: nothing but the focus
+    const bool selected = item.itemState & ODS_SELECTED;
+    HDC dc = item.hDC;
+    FillRect(dc, &item.rcItem, GetSysColorBrush(selected ? COLOR_HIGHLIGHT : COLOR_WINDOW));
+    SetBkMode(dc, TRANSPARENT);
+    const std::wstring name = wideFromCp932(lines_[item.itemID]);
+    const std::wstring& state = notes_[item.itemID];
+    const auto width = [dc](const std::wstring& text) {
+        SIZE size{};
+        GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
+        return static_cast<int>(size.cx);
+    };
+    RECT text = item.rcItem;
+    text.left += 2;
+    text.right -= 2;
+    const int room = text.right - text.left, gap = width(L"\x3000");
+    const int stateWidth = std::min(width(state), std::max(room / 2, room - gap - width(name)));
+    const UINT flags = DT_SINGLELINE | DT_VCENTER | DT_END_ELLIPSIS | DT_NOPREFIX;
+    RECT left = text, right = text;
+    left.right -= stateWidth + gap;
+    right.left = right.right - stateWidth;
+    SetTextColor(dc, GetSysColor(selected ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT));
+    DrawTextW(dc, name.c_str(), -1, &left, flags | DT_LEFT);
+    if (!selected) SetTextColor(dc, GetSysColor(COLOR_GRAYTEXT));
+    DrawTextW(dc, state.c_str(), -1, &right, flags | DT_RIGHT);
+    if (item.itemState & ODS_FOCUS) DrawFocusRect(dc, &item.rcItem);
+}
+
 void CVKRandomDlg::clearList() {
     SendDlgItemMessageW(handle(), core::idListBox, LB_RESETCONTENT, 0, 0);
     lines_.clear();
+    notes_.clear();
 }
 
 void CVKRandomDlg::appendLine(const std::string& cp932Text) {
     SendDlgItemMessageW(handle(), core::idListBox, LB_ADDSTRING, 0,
                         reinterpret_cast<LPARAM>(wideFromCp932(cp932Text).c_str()));
     lines_.push_back(cp932Text);
+    notes_.emplace_back();
+}
+
+void CVKRandomDlg::setLineNote(int line, const std::string& utf8Text) {
+    if (line < 0 || line >= static_cast<int>(notes_.size())) return;
+    notes_[static_cast<std::size_t>(line)] = wide(utf8Text);
+    RECT rect{};
+    HWND list = control(core::idListBox);
+    if (SendMessageW(list, LB_GETITEMRECT, static_cast<WPARAM>(line),
+                     reinterpret_cast<LPARAM>(&rect)) != LB_ERR)
+        InvalidateRect(list, &rect, TRUE);
+}
+
+void CVKRandomDlg::setStatus(const std::string& utf8Text) {
+    SetDlgItemTextW(handle(), core::idStatusText, wide(utf8Text).c_str());
 }
 
 int CVKRandomDlg::selectedLine() const {

@@ -39,6 +39,12 @@ class CVKRandomDlg : public Dialog, public core::EditorWindow {
     void setShown(int id, bool shown) override;
     void setEnabled(int id, bool enabled) override;
     void requestClose() override;
+    bool showsStates() const override { return true; }
+    void setLineNote(int line, const std::string& utf8Text) override;
+    void setStatus(const std::string& utf8Text) override;
+
+    // Posted by the initialisation: the states are read once the window is up.
+    static constexpr UINT showStatesMessage = WM_APP + 1;
 
   protected:
     BOOL onInitDialog() override;
@@ -50,6 +56,7 @@ class CVKRandomDlg : public Dialog, public core::EditorWindow {
     template <typename F>
     void command(F&& operation);
     void paintMinimised();
+    void drawLine(const DRAWITEMSTRUCT& item) const;
 
     DialogRunner& runner_;
     CardProgress progress_;
@@ -59,6 +66,7 @@ class CVKRandomDlg : public Dialog, public core::EditorWindow {
     int choice_ = -1;
     // The catalogue bytes of each list line, in list order: the session finds entries by them.
     std::vector<std::string> lines_;
+    std::vector<std::wstring> notes_;  // the state drawn beside each line
 };
 
 }  // namespace app

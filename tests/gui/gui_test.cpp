@@ -9,6 +9,8 @@
 #include "core/file_error.h"
 #include "core/messages.h"
 #include "gui_fixture.h"
+#include "rc/description.h"
+#include "res/resource.h"
 
 using namespace gui_testing;
 using app::CDefineDlg;
@@ -156,7 +158,9 @@ class GuiTest : public QObject {
         const int tall = window.frameGeometry().height() + titleBar;
         QVERIFY2(tall <= 680, qPrintable(QString::number(tall)));
         const double ratio = double(window.width()) / window.height();
-        QVERIFY2(std::abs(ratio / (331.0 / 347.0) - 1) < 0.03, qPrintable(QString::number(ratio)));
+        const rc::Dialog& drawn = *rc::dialog(IDD_VKRANDOM_DIALOG);
+        QVERIFY2(std::abs(ratio / (double(drawn.width) / drawn.height) - 1) < 0.03,
+                 qPrintable(QString::number(ratio)));
         for (QWidget* control : window.findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
             QVERIFY2(window.rect().contains(control->geometry()),
                      control->metaObject()->className());
