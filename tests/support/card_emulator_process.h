@@ -33,19 +33,13 @@ class CardEmulatorProcess {
     // `faultOptions` are extra emulator flags such as "--stall" or "--reply-to", "post", FILE.
     explicit CardEmulatorProcess(const std::string& rootDir,
                                  const std::vector<std::string>& faultOptions = {}) {
-#ifdef _WIN32
-        const std::string bin = VKRANDOM_LINUX_BIN_DIR;
-#else
-        const std::string bin = VKRANDOM_BIN_DIR;
-#endif
         std::vector<std::string> args = {"--root", rootDir, "--port",
                                          "0",      "--log", file("requests.log")};
         args.insert(args.end(), {"--port-file", file("port"), "--stop-file", file("stop")});
-        args.insert(
-            args.begin(),
-            {"/bin/sh", "-c",
-             "echo $$ >\"$1\"; out=$2; shift 2; exec \"$@\" </dev/null >\"$out\" 2>&1", "sh",
-             file("emulator.pid"), file("output.txt"), bin + "/vkrandom-card-emulator"});
+        args.insert(args.begin(),
+                    {"/bin/sh", "-c",
+                     "echo $$ >\"$1\"; out=$2; shift 2; exec \"$@\" </dev/null >\"$out\" 2>&1",
+                     "sh", file("emulator.pid"), file("output.txt"), executable()});
 #ifndef _WIN32
         // A test killed on a time-out takes its emulator with it. Not under Wine: there the
         // parent the emulator sees at its start can be Wine's launcher, which ends soon after and
@@ -73,6 +67,13 @@ class CardEmulatorProcess {
     CardEmulatorProcess(const CardEmulatorProcess&) = delete;
     CardEmulatorProcess& operator=(const CardEmulatorProcess&) = delete;
 
+    static std::string executable() {
+#ifdef _WIN32
+        return VKRANDOM_LINUX_BIN_DIR "/vkrandom-card-emulator";
+#else
+        return VKRANDOM_BIN_DIR "/vkrandom-card-emulator";
+#endif
+    }
     std::string host() const {
         return "127.0.0.1:" + std::to_string(port_);
     }
