@@ -66,11 +66,7 @@
   PATH=PWD/robot^M$
   [REMOTE]^M$
   CONNECT_TYPE=0^M$
-  $ cli settings --connect-type 1 && showIni
-  [DATA]^M$
-  PATH=PWD/robot^M$
-  [REMOTE]^M$
-  CONNECT_TYPE=1^M$
+  $ cli settings --connect-type 1
   $ cli settings --program-type 4; showIni
   [102]
   [DATA]^M$
@@ -109,9 +105,6 @@
   $ cli list | tail -2
   [dialog] STARTUP.XML
   [139]
-  $ showIni
-  [REMOTE]^M$
-  CONNECT_TYPE=0^M$
   $ cli --choose "$PWD/robot/STARTUP.XML" list | tail -2
   [131]
   [dialog] STARTUP.XML

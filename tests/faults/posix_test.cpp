@@ -116,9 +116,7 @@ TEST(PosixSettings, WriteKeepsTheModeAndWorksInAFolderWeCannotWrite) {
     EXPECT_EQ(readFile(path), "[DATA]\r\nPATH=c\r\n");
 }
 
-TEST(PosixSessionScripts, EveryStepOfEveryScript) {
-    playSessions("sessions_posix.txt");
-}
+const bool registered = registerScripts("PosixSessionScripts", "sessions_posix.txt");
 
 // FAT cards and copies of them differ in letter case; folding is used only when one name fits.
 TEST(PosixPaths, CaseIsFoldedOnlyWhenExactlyOneNameMatches) {

@@ -29,41 +29,35 @@ struct Shown {
     QString title, text;
 };
 
-class ScriptedRunner : public app::DialogRunner {
-  public:
+// Answers each dialog with its next step (none left: rejected) and logs what it was shown.
+struct ScriptedRunner : app::DialogRunner {
     using Step = std::function<int(QDialog&)>;
-    int run(QDialog& dialog) override {  // a dialog with no step left is rejected
-        Shown s;
-        s.kind = "about";
-        s.title = dialog.windowTitle();
-        if (auto* box = qobject_cast<QMessageBox*>(&dialog)) {
-            s.kind = box->property("messageId").toString();
-            s.icon = box->icon();
-            s.text =
-                box->text() + (box->standardButtons() == QMessageBox::Ok ? "" : " [not OK only]");
-        } else if (qobject_cast<QFileDialog*>(&dialog)) {
+    int run(QDialog& dialog) override {
+        Shown s{"about", 0, dialog.windowTitle(), {}};
+        if (auto* box = qobject_cast<QMessageBox*>(&dialog))
+            s = {box->property("messageId").toString(), box->icon(), s.title,
+                 box->text() + (box->standardButtons() == QMessageBox::Ok ? "" : " [not OK only]")};
+        else if (qobject_cast<QFileDialog*>(&dialog))
             s.kind = "file";
-        } else if (qobject_cast<app::CDefineDlg*>(&dialog)) {
+        else if (qobject_cast<app::CDefineDlg*>(&dialog))
             s.kind = "settings";
-        }
         log.push_back(s);
         if (steps.empty()) return QDialog::Rejected;
         const Step step = std::move(steps.front());
         steps.pop_front();
         return step(dialog);
     }
-    void then(Step step) { steps.push_back(std::move(step)); }
     void ok() {
-        then([](QDialog&) { return int(QDialog::Accepted); });
+        steps.push_back([](QDialog&) { return int(QDialog::Accepted); });
     }
     void chooseFile(const QString& path) {
-        then([path](QDialog& dialog) {
+        steps.push_back([path](QDialog& dialog) {
             static_cast<QFileDialog&>(dialog).selectFile(path);
             return int(QDialog::Accepted);
         });
     }
     void inSettings(std::function<void(app::CDefineDlg&)> act) {
-        then([act](QDialog& dialog) {
+        steps.push_back([act](QDialog& dialog) {
             auto& settings = static_cast<app::CDefineDlg&>(dialog);
             settings.show();
             act(settings);

@@ -1,7 +1,10 @@
 // Runs the built card emulator for one test: on a free loopback port, serving a given root
 // folder, logging every raw request into a private temporary folder; stopped on destruction.
-// Replies can be scripted with its options (vkrandom-card-emulator --help lists them). Its
-// output goes to a file and its port to a port file, so no pipe is needed on any system.
+// Replies can be scripted with its options (vkrandom-card-emulator --help lists them). It is
+// started through the shell on both systems, its output going to a file and its port to a port
+// file, so that it holds none of the test's own output pipes (Wine hands a Linux process no
+// Windows handles); its process id stays in the test's folder, for a caller to end one left
+// behind.
 #pragma once
 
 #ifdef _WIN32
@@ -19,7 +22,6 @@ extern char** environ;
 #include <stdexcept>
 #include <string>
 #include <thread>
-#include <utility>
 #include <vector>
 
 #include "support/temp_dir.h"
@@ -31,19 +33,21 @@ class CardEmulatorProcess {
     // `faultOptions` are extra emulator flags such as "--stall" or "--reply-to", "post", FILE.
     explicit CardEmulatorProcess(const std::string& rootDir,
                                  const std::vector<std::string>& faultOptions = {}) {
-        std::vector<std::string> args = {executable(), "--root",  rootDir,       "--port",     "0",
-                                         "--log",      logPath(), "--port-file", dir_ / "port"};
-        // The stop file reaches an emulator no signal reaches; a test killed on a time-out
-        // takes its emulator with it.
-        args.insert(args.end(), {"--stop-file", dir_ / "stop", "--exit-with-parent"});
+        std::vector<std::string> args = {"--root", rootDir, "--port",
+                                         "0",      "--log", file("requests.log")};
+        args.insert(args.end(), {"--port-file", file("port"), "--stop-file", file("stop")});
+        args.insert(args.begin(),
+                    {"/bin/sh", "-c",
+                     "echo $$ >\"$1\"; out=$2; shift 2; exec \"$@\" </dev/null >\"$out\" 2>&1",
+                     "sh", file("emulator.pid"), file("output.txt"), executable()});
+#ifndef _WIN32
+        // A test killed on a time-out takes its emulator with it. Not under Wine: there the
+        // parent the emulator sees at its start can be Wine's launcher, which ends soon after and
+        // so stopped the emulator in mid-test under load (message 119: cannot connect, reset,
+        // closed without a reply); there the stop file and emulator.pid end it.
+        args.push_back("--exit-with-parent");
+#endif
         args.insert(args.end(), faultOptions.begin(), faultOptions.end());
-        // Through the shell, so that its output goes to a file and it holds none of the test's
-        // own output pipes (Wine hands a Linux process no Windows handles).
-        // Its process id stays in the test's folder, for a caller to end one left behind.
-        args.insert(args.begin(), {"/bin/sh", "-c",
-                                   "echo $$ >\"$1\"; out=$2; shift 2; "
-                                   "exec \"$@\" </dev/null >\"$out\" 2>&1",
-                                   "sh", dir_ / "emulator.pid", dir_ / "output.txt"});
         spawn(args);
         // An emulator that cannot start exits at once and never writes its port. Anything but a
         // loopback address would expose the test's folder to the network.
@@ -57,15 +61,17 @@ class CardEmulatorProcess {
                                      readFile(dir_ / "output.txt"));
         }
     }
-    ~CardEmulatorProcess() { stop(); }
+    ~CardEmulatorProcess() {
+        stop();
+    }
     CardEmulatorProcess(const CardEmulatorProcess&) = delete;
     CardEmulatorProcess& operator=(const CardEmulatorProcess&) = delete;
 
     static std::string executable() {
 #ifdef _WIN32
-        return std::string(VKRANDOM_LINUX_BIN_DIR) + "/vkrandom-card-emulator";
+        return VKRANDOM_LINUX_BIN_DIR "/vkrandom-card-emulator";
 #else
-        return std::string(VKRANDOM_BIN_DIR) + "/vkrandom-card-emulator";
+        return VKRANDOM_BIN_DIR "/vkrandom-card-emulator";
 #endif
     }
     std::string host() const {
@@ -75,30 +81,30 @@ class CardEmulatorProcess {
     // The raw requests received so far, in order; the log holds, per request,
     // "#REQUEST <count>\n", the raw bytes, "\n".
     std::vector<std::string> requests() const {
-        const std::string log = readFile(logPath());
+        const std::string log = readFile(dir_ / "requests.log");
         std::vector<std::string> result;
-        for (std::size_t at = 0; log.compare(at, 9, "#REQUEST ") == 0;) {
-            const std::size_t lineEnd = log.find('\n', at);
-            if (lineEnd == std::string::npos) break;
-            const std::size_t count = std::stoul(log.substr(at + 9, lineEnd - at));
-            result.push_back(log.substr(lineEnd + 1, count));
-            at = lineEnd + 1 + count + 1;
+        for (std::size_t at = 0, end; log.compare(at, 9, "#REQUEST ") == 0;) {
+            if ((end = log.find('\n', at)) == std::string::npos) break;
+            const std::size_t count = std::stoul(log.substr(at + 9, end - at));
+            result.push_back(log.substr(end + 1, count));
+            at = end + 1 + count + 1;
         }
         return result;
     }
 
+  private:
+    std::string file(const std::string& name) const {
+        return dir_ / name;
+    }
 #ifdef _WIN32
     // Under Wine the emulator is a Linux process that Windows calls neither end nor wait for:
     // it is asked to stop by its stop file and has ended once its port file is gone.
     void stop() {
-        if (!started_) return;
-        started_ = false;
+        if (!std::exchange(started_, false)) return;
         writeFile(dir_ / "stop", "");
         for (int i = 0; i < 500 && std::filesystem::exists(dir_ / "port"); ++i)
             std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
-
-  private:
     void spawn(const std::vector<std::string>& args) {
         std::string line = "Z:" + args[0];
         for (std::size_t i = 1; i < args.size(); ++i) line += " \"" + unixPath(args[i]) + "\"";
@@ -108,8 +114,8 @@ class CardEmulatorProcess {
         if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW,
                             nullptr, nullptr, &startup, &info))
             throw std::runtime_error("cannot start " + line);
-        if (info.hProcess) CloseHandle(info.hProcess);
-        if (info.hThread) CloseHandle(info.hThread);
+        CloseHandle(info.hProcess);
+        CloseHandle(info.hThread);
         started_ = true;
     }
     // The Unix path of a Windows path, as Wine maps it; other arguments as they are.
@@ -117,10 +123,11 @@ class CardEmulatorProcess {
         using ToUnix = char*(CDECL*)(const wchar_t*);
         static const auto toUnix = reinterpret_cast<ToUnix>(reinterpret_cast<void*>(
             GetProcAddress(GetModuleHandleA("kernel32"), "wine_get_unix_file_name")));
-        if (!toUnix || arg.size() < 3 || arg[1] != ':') return arg;
-        char* unix = toUnix(std::filesystem::path(arg).wstring().c_str());
+        char* unix = toUnix && arg.size() > 2 && arg[1] == ':'
+                         ? toUnix(std::filesystem::path(arg).wstring().c_str())
+                         : nullptr;
         if (!unix) return arg;
-        std::string result = unix;
+        const std::string result = unix;
         HeapFree(GetProcessHeap(), 0, unix);
         return result;
     }
@@ -136,8 +143,6 @@ class CardEmulatorProcess {
             usleep(10000);
         }
     }
-
-  private:
     void spawn(const std::vector<std::string>& args) {
         std::vector<char*> argv;
         for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
@@ -147,10 +152,6 @@ class CardEmulatorProcess {
     }
     pid_t pid_ = -1;
 #endif
-    std::string logPath() const {
-        return dir_ / "requests.log";
-    }
-
     TempDir dir_;
     int port_ = 0;
 };

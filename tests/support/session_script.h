@@ -1,12 +1,19 @@
-// Editor sessions played from scripts in tests/data/, each on a scratch folder of its
-// own: one step a line, "== name" starts a script; $DIR is the scratch folder, $HOST the card
-// emulator's address once "card" has started it on $DIR/card. The steps are listed below; text
-// arguments take the escapes of support/cases.h.
+// Editor sessions played from scripts in tests/data/, one GoogleTest per case, each on a scratch
+// folder of its own. In a script:
+//   == Name: what it shows     starts the case Name (an identifier: ctest -R finds it)
+//   def NAME ... end           a macro: "NAME a|b|c" plays its lines with $1, $2, $3 replaced
+//   posix: LINE, windows: LINE a line (a title too) that holds on one system only
+// Any other line is a step: a verb and its words, below by what they do; their text takes the
+// escapes of support/cases.h. $DIR is the scratch folder, $HOST the card emulator's address once
+// "card" has started it on $DIR/card. A file chosen below $DIR/card/ lies on that USB card, any
+// other on $DIR/card2/.
 #pragma once
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <functional>
+#include <map>
 #include <sstream>
 
 #include "core/choice_slot.h"
@@ -20,27 +27,100 @@
 
 namespace testing_support {
 
-// A program file of `size` filler bytes with `slot` at `offset`, cut where the file ends.
-inline std::string programWith(const std::string& slot, std::size_t offset, std::size_t size) {
-    std::string data(size, ' ');
-    for (std::size_t i = 0; i < size; ++i) data[i] = static_cast<char>('a' + i % 26);
-    return data.replace(offset, slot.size(), slot).substr(0, size);
+inline void replaceAll(std::string& text, const std::string& from, const std::string& to) {
+    for (auto at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size()))
+        text.replace(at, from.size(), to);
+}
+
+struct Script {
+    std::string file, name;
+    int line = 0;
+    std::vector<std::pair<int, std::string>> steps;  // line number, step
+};
+
+// The cases of a script file that hold on this system, their macros expanded.
+inline std::vector<Script> readScripts(const std::string& file) {
+    std::string mine = "posix: ", other = "windows: ";
+#ifdef _WIN32
+    mine.swap(other);
+#endif
+    std::istringstream lines(readFile(file));
+    std::vector<Script> scripts;
+    std::map<std::string, std::vector<std::string>> macros;
+    std::vector<std::string>* defining = nullptr;
+    std::function<void(int, std::string)> add = [&](int number, std::string line) {
+        const auto macro = macros.find(line.substr(0, line.find(' ')));
+        if (macro == macros.end()) return scripts.back().steps.push_back({number, line});
+        std::istringstream fields(line.substr(std::min(line.size(), macro->first.size() + 1)));
+        std::vector<std::string> args(9);
+        for (std::size_t i = 0; i < args.size() && std::getline(fields, args[i], '|');) ++i;
+        for (std::string step : macro->second) {
+            for (std::size_t i = 0; i < args.size(); ++i)
+                replaceAll(step, "$" + std::to_string(i + 1), args[i]);
+            add(number, step);
+        }
+    };
+    int number = 0;
+    for (std::string line; std::getline(lines, line);) {
+        ++number;
+        if (line.starts_with(other)) continue;
+        if (line.starts_with(mine)) line.erase(0, mine.size());
+        if (line.empty() || line[0] == '#') continue;
+        if (defining && line == "end")
+            defining = nullptr;
+        else if (defining)
+            defining->push_back(line);
+        else if (line.starts_with("def "))
+            defining = &macros[line.substr(4)];
+        else if (line.starts_with("== "))
+            scripts.push_back({file, line.substr(3, line.find(':') - 3), number, {}});
+        else
+            add(number, line);
+    }
+    return scripts;
 }
 
 struct Session : SessionFixture {
-    void TestBody() override {}
+    explicit Session(Script script) : script(std::move(script)) {
+        remoteFolderOf = [this](const std::string& chosen) {  // the card of a file chosen
+            return chosen.rfind(dir / "card/", 0) == 0 ? dir / "card/" : dir / "card2/";
+        };
+        fileSteps();
+        sessionSteps();
+        windowSteps();
+        cardSteps();
+    }
+    void TestBody() override;
+
+    Script script;
+    std::map<std::string, std::function<void()>> steps;
     std::unique_ptr<CardEmulatorProcess> card;
     core::CardMessages cardMessages{prompts};
     std::unique_ptr<transfer::CardClient> client;  // a card client of its own, for "client" steps
-    std::vector<std::string> a;                    // the step's words
-    std::string rest;  // everything after the first word, or after the second
+    const std::vector<std::uint8_t> sent = {'n', 'e', 'w'};  // what "upload" and "post" send
+    std::string line;                                        // the step
+    std::vector<std::string> a;                              // its words
+
+    void on(const std::string& verb, std::function<void()> step) { steps[verb] = std::move(step); }
     int n(std::size_t i) const { return std::stoi(a.at(i)); }
-    std::vector<int> ints(std::size_t from) const {
-        std::vector<int> out;
-        for (std::size_t i = from; i < a.size(); ++i) out.push_back(std::stoi(a[i]));
+    bool flag(std::size_t i) const { return a.at(i) == "1"; }
+    std::string path(std::size_t i = 1) const { return dir / a.at(i); }
+    // The step's text after its first k words.
+    std::string text(std::size_t k) const {
+        std::size_t at = 0;
+        for (std::size_t i = 0; i < k && at != std::string::npos; ++i)
+            if ((at = line.find(' ', at)) != std::string::npos) ++at;
+        return at == std::string::npos ? "" : unescape(line.substr(at));
+    }
+    // The words from a[from] on, each converted.
+    template <typename F>
+    auto each(std::size_t from, F convert) const {
+        std::vector<decltype(convert(a[0]))> out;
+        for (std::size_t i = from; i < a.size(); ++i) out.push_back(convert(a[i]));
         return out;
     }
-    // "random", "none", "const N" or "choice N KIND" at a[from...], as a program holding it.
+    // A program of a[from + 1] filler bytes holding at a[from] the slot "random", "none",
+    // "const N" or "choice N KIND" (a[from + 2...]), cut where the file ends.
     std::string program(std::size_t from) const {
         const std::string kind = a.at(from + 2);
         std::string slot = kind == "random"  ? random4
@@ -50,242 +130,189 @@ struct Session : SessionFixture {
             const auto bytes = core::encodeChoice(n(from + 3), n(from + 4));
             slot.assign(bytes.begin(), bytes.end());
         }
-        return programWith(slot, n(from), n(from + 1));
+        const std::size_t size = n(from + 1);
+        std::string data(size, ' ');
+        for (std::size_t i = 0; i < size; ++i) data[i] = static_cast<char>('a' + i % 26);
+        return data.replace(n(from), slot.size(), slot).substr(0, size);
+    }
+    // What the scratch folder holds, made and checked.
+    void fileSteps() {
+        on("settings", [&] { settings(text(1)); });
+        on("catalogue", [&] { catalogue(text(1)); });
+        on("file", [&] { writeFile(path(), text(2)); });
+        on("program", [&] { writeFile(path(), program(2)); });
+        on("reply", [&] {  // a raw reply for the emulator, $BODY in it replaced by a file
+            std::string reply = text(3);
+            if (const auto at = reply.find("$BODY"); at != std::string::npos)
+                reply.replace(at, 5, readFile(path(2)));
+            writeFile(path(), reply);
+        });
+        on("link", [&] { std::filesystem::create_symlink(a.at(2), path()); });
+        on("resize", [&] { std::filesystem::resize_file(path(), std::stoull(a.at(2))); });
+#ifndef _WIN32
+        on("fifo", [&] { ASSERT_EQ(::mkfifo(path().c_str(), 0644), 0); });
+#endif
+        on("mkdir", [&] { std::filesystem::create_directories(path()); });
+        on("rm", [&] { std::filesystem::remove(path()); });
+        on("holds", [&] { EXPECT_EQ(readFile(path()), text(2)); });
+        on("holds-program", [&] { EXPECT_EQ(readFile(path()), program(2)); });
+        on("saved",
+           [&] { EXPECT_EQ(platform::readProfileString(a.at(1), a.at(2), "?", ini()), text(3)); });
     }
 
-    void step(const std::string& verb) {
-        const auto path = [&] { return dir / a.at(1); };
-        const auto flag = [&](std::size_t i) { return a.at(i) == "1"; };
-        if (verb == "settings")
-            settings(rest);
-        else if (verb == "catalogue")
-            catalogue(rest);
-        else if (verb == "file")
-            writeFile(path(), rest);
-        else if (verb == "program")
-            writeFile(path(), program(2));
-        else if (verb == "link")
-            std::filesystem::create_symlink(a.at(2), path());
-        else if (verb == "resize")
-            std::filesystem::resize_file(path(), std::stoull(a.at(2)));
-#ifndef _WIN32
-        else if (verb == "fifo")
-            ASSERT_EQ(::mkfifo(path().c_str(), 0644), 0);
-#endif
-        else if (verb == "store-settings")
-            editor->storeSettings({n(1), n(2)});
-        else if (verb == "store-failed")
-            EXPECT_EQ(editor->settingsStoreFailed(), flag(1));
-        else if (verb == "mkdir")
-            std::filesystem::create_directories(path());
-        else if (verb == "rm")
-            std::filesystem::remove(path());
-        else if (verb == "start") {
+    // What the user does in the session, and what answers its questions.
+    void sessionSteps() {
+        on("start", [&] {
             prompts.messages.clear();
             prompts.questions.clear();
-            start();
-            editor->cardClient().setClock([] {
+            start().cardClient().setClock([] {
                 std::tm t{};
                 std::tie(t.tm_year, t.tm_mon, t.tm_mday, t.tm_hour, t.tm_min, t.tm_sec) =
                     std::tuple(115, 11, 5, 19, 22, 31);
                 return t;
             });
-        } else if (verb == "card") {
+        });
+        on("second-instance", [&] {
+            FakePrompts second;
+            FakeWindow window2;
+            core::CRandomEditor editor2(second,
+                                        {ini(), dir / "lock", dir.path(), {}, dir / "backup"});
+            EXPECT_FALSE(editor2.startUp(window2));
+            EXPECT_EQ(second.messages, std::vector<int>{106});
+            EXPECT_TRUE(window2.closeRequests == 1 && window2.lines.empty());
+        });
+        on("answers", [&] { prompts.answers.assign(a.begin() + 1, a.end()); });
+        on("select", [&] { select(text(1)); });
+        on("select-line", [&] {
+            window.select(n(1));
+            editor->selectEntry(window);
+        });
+        on("rename-line", [&] { window.lines.at(n(1)) = cp932(a.at(2)); });
+        on("export", [&] { editor->exportChoice(n(1)); });
+        on("write", [&] { EXPECT_EQ(editor->writeChoice(n(1)), flag(2)); });
+        on("execute", [&] { EXPECT_EQ(editor->executeSelected(), flag(1)); });
+        on("apply", [&] {
+            prompts.settingsAnswer = core::SettingsChoice{n(1), n(2)};
+            editor->applySettings(window);
+        });
+        on("set-checked", [&] { window.setChecked(n(1), flag(2)); });
+        on("set-enabled", [&] { window.setEnabled(n(1), flag(2)); });
+        on("choose-folder", [&] { EXPECT_EQ(editor->chooseProgramFolder(), flag(1)); });
+        on("store-settings", [&] { editor->storeSettings({n(1), n(2)}); });
+        on("store-failed", [&] { EXPECT_EQ(editor->settingsStoreFailed(), flag(1)); });
+        on("forget", [&] { prompts.messages.clear(); });
+    }
+
+    // What the window and the prompts show.
+    void windowSteps() {
+        on("messages", [&] {
+            const auto& texts = prompts.messageTexts;
+            EXPECT_EQ(prompts.messages, each(1, [](auto& w) { return std::stoi(w); }))
+                << (texts.empty() ? "" : texts.back());
+            prompts = {};
+        });
+        on("says", [&] {
+            EXPECT_EQ(prompts.messageTexts.at(0).rfind(text(1), 0), 0u) << prompts.messageTexts[0];
+        });
+        on("lines", [&] { EXPECT_EQ(window.lines.size(), n(1)); });
+        on("list", [&] { EXPECT_EQ(window.lines, each(1, cp932)); });
+        on("checked", [&] { EXPECT_EQ(window.checkedChoice(), n(1)); });
+        on("text", [&] { EXPECT_EQ(window.text(n(1)), cp932(a.at(2))); });
+        on("shown", [&] { EXPECT_EQ(window.isShown(n(1)), flag(2)); });
+        on("enabled", [&] { EXPECT_EQ(window.isEnabled(n(1)), flag(2)); });
+        on("selected", [&] { EXPECT_EQ(editor->selectedIndex(), n(1)); });
+        on("connect-type", [&] { EXPECT_EQ(editor->connectType(), n(1)); });
+        on("dialog-shows", [&] {
+            EXPECT_EQ(prompts.shownSettings.programType, n(1));
+            EXPECT_EQ(prompts.shownSettings.connectType, n(2));
+        });
+        on("find", [&] {
+            EXPECT_EQ(editor->item(editor->findEntryByName(cp932(a.at(1)))).fileName, a.at(2));
+        });
+        on("folder", [&] { EXPECT_EQ(editor->programFolder(), text(1)); });
+        on("questions", [&] { EXPECT_EQ(prompts.questions.size(), n(1)); });
+        on("asked", [&] {
+            EXPECT_EQ(prompts.questions.at(n(1)).initialName,
+                      platform::nativeRelativePath(a.at(2)));
+        });
+    }
+
+    // The card emulator, a card client of the test's own, and what the card was sent.
+    void cardSteps() {
+        on("card", [&] {
             editor.reset();
             card.reset();
             std::filesystem::create_directories(dir / "card/ADDON");
             card = std::make_unique<CardEmulatorProcess>(dir / "card",
                                                          std::vector(a.begin() + 1, a.end()));
-        } else if (verb == "client") {  // on the emulator, or on the host given
+        });
+        on("client", [&] {  // on the emulator, or on the host given
             client = std::make_unique<transfer::CardClient>(cardMessages,
                                                             a.size() > 1 ? a[1] : card->host());
-            client->setLimits({.connectSeconds = 2,
-                               .stallSeconds = 1,
-                               .floorBytesPerSecond = 256,
-                               .floorSeconds = 2});
-        } else if (verb == "download") {  // PATH BUFFER-SIZE BYTES-KEPT|- [STATUS]
+            client->setLimits({.connectSeconds = 2, .stallSeconds = 1, .floorSeconds = 2});
+        });
+        on("download", [&] {  // PATH BUFFER-SIZE BYTES-KEPT|- [STATUS]
             std::vector<std::uint8_t> buffer(std::stoul(a.at(2)));
             const auto kept = client->downloadFile(a.at(1), buffer);
-            if (a.at(3) != "-") {
-                EXPECT_EQ(kept, std::stoul(a[3]));
-            }
-            if (a.size() > 4) {
-                EXPECT_EQ(client->lastStatus(), n(4));
-            }
-        } else if (verb == "upload" || verb == "post") {  // [FOLDER] NAME 0|1|- [STATUS]
-            const std::vector<std::uint8_t> data = {'n', 'e', 'w'};
-            const std::size_t at = verb == "upload" ? 3 : 2;
-            const bool done = verb == "upload"
-                                  ? client->uploadFile(a.at(1) == "/" ? "" : a[1], a.at(2), data)
-                                  : client->postFile(a.at(1), data);
-            if (a.at(at) != "-") {
-                EXPECT_EQ(done, flag(at));
-            }
-            if (a.size() > at + 1) {
-                EXPECT_EQ(client->lastStatus() / (a[at + 1].size() == 1 ? 100 : 1), n(at + 1));
-            }
-        } else if (verb == "command")
-            EXPECT_EQ(client->sendCommand(client->uploadUrl() + a.at(1)), a.at(2));
-        else if (verb == "requests")
-            EXPECT_EQ(card->requests().size(), n(1));
-        else if (verb == "says")
-            EXPECT_EQ(prompts.messageTexts.at(0).rfind(rest, 0), 0u) << prompts.messageTexts[0];
-        else if (verb == "reply") {  // a raw reply whose $BODY is a file's content
-            std::string reply = rest;
-            writeFile(path(), reply.replace(reply.find("$BODY"), 5, readFile(dir / a.at(2))));
-        } else if (verb == "forget")
-            prompts.messages.clear();
-        else if (verb == "answers")
-            prompts.answers.assign(a.begin() + 1, a.end());
-        else if (verb == "usb-cards")
-            remoteFolderOf = [this](const std::string& chosen) {
-                return chosen.rfind(dir / "card/", 0) == 0 ? dir / "card/" : dir / "card2/";
-            };
-        else if (verb == "select")
-            select(rest);
-        else if (verb == "select-line") {
-            window.select(n(1));
-            editor->selectEntry(window);
-        } else if (verb == "rename-line")
-            window.lines.at(n(1)) = cp932(a.at(2));
-        else if (verb == "export")
-            editor->exportChoice(n(1));
-        else if (verb == "write")
-            EXPECT_EQ(editor->writeChoice(n(1)), flag(2));
-        else if (verb == "execute")
-            EXPECT_EQ(editor->executeSelected(), flag(1));
-        else if (verb == "apply") {
-            prompts.settingsAnswer = core::SettingsChoice{n(1), n(2)};
-            editor->applySettings(window);
-        } else if (verb == "set-checked")
-            window.setChecked(n(1), flag(2));
-        else if (verb == "set-enabled")
-            window.setEnabled(n(1), flag(2));
-        else if (verb == "choose-folder")
-            EXPECT_EQ(editor->chooseProgramFolder(), flag(1));
-        else if (verb == "second-instance") {
-            FakePrompts secondPrompts;
-            FakeWindow second;
-            core::CRandomEditor editor2(secondPrompts,
-                                        {ini(), dir / "lock", dir.path(), {}, dir / "backup"});
-            EXPECT_FALSE(editor2.startUp(second));
-            EXPECT_EQ(secondPrompts.messages, std::vector<int>{106});
-            EXPECT_TRUE(second.closeRequests == 1 && second.lines.empty());
-        } else if (verb == "messages") {
-            EXPECT_EQ(prompts.messages, ints(1))
-                << (prompts.messageTexts.empty() ? "" : prompts.messageTexts.back());
-            prompts.messages.clear();
-            prompts.messageTexts.clear();
-        } else if (verb == "lines")
-            EXPECT_EQ(window.lines.size(), n(1));
-        else if (verb == "list") {
-            std::vector<std::string> names;
-            for (std::size_t i = 1; i < a.size(); ++i) names.push_back(cp932(a[i]));
-            EXPECT_EQ(window.lines, names);
-        } else if (verb == "checked")
-            EXPECT_EQ(window.checkedChoice(), n(1));
-        else if (verb == "is-checked")
-            EXPECT_EQ(window.isChecked(n(1)), flag(2));
-        else if (verb == "text")
-            EXPECT_EQ(window.text(n(1)), cp932(a.at(2)));
-        else if (verb == "shown")
-            EXPECT_EQ(window.isShown(n(1)), flag(2));
-        else if (verb == "enabled")
-            EXPECT_EQ(window.isEnabled(n(1)), flag(2));
-        else if (verb == "selected")
-            EXPECT_EQ(editor->selectedIndex(), n(1));
-        else if (verb == "connect-type")
-            EXPECT_EQ(editor->connectType(), n(1));
-        else if (verb == "dialog-shows") {
-            EXPECT_EQ(prompts.shownSettings.programType, n(1));
-            EXPECT_EQ(prompts.shownSettings.connectType, n(2));
-        } else if (verb == "find")
-            EXPECT_EQ(editor->item(editor->findEntryByName(cp932(a.at(1)))).fileName, a.at(2));
-        else if (verb == "folder")
-            EXPECT_EQ(editor->programFolder(), rest);
-        else if (verb == "questions")
-            EXPECT_EQ(prompts.questions.size(), n(1));
-        else if (verb == "asked")
-            EXPECT_EQ(prompts.questions.at(n(1)).initialName,
-                      platform::nativeRelativePath(a.at(2)));
-        else if (verb == "saved")
-            EXPECT_EQ(platform::readProfileString(a.at(1), a.at(2), "?", ini()), rest);
-        else if (verb == "holds")
-            EXPECT_EQ(readFile(path()), rest);
-        else if (verb == "holds-program")
-            EXPECT_EQ(readFile(path()), program(2));
-        else if (verb == "pulled-under")
-            EXPECT_LT(editor->cardClient().lastPulled(), n(1));
-        else if (verb == "uploads" || verb == "request-has") {
-            std::size_t uploads = 0;  // the upload's command and its POST both address upload.cgi
-            std::string command, post;
-            for (const auto& r : card->requests()) {
-                uploads += r.find("upload.cgi") != std::string::npos;
-                if (r.starts_with("GET /upload.cgi")) command = r;
-                if (r.starts_with("POST ")) post = r;
-            }
-            if (verb == "uploads")
-                EXPECT_EQ(uploads, n(1));
-            else
-                EXPECT_NE((a.at(1) == "post" ? post : command).find(rest), std::string::npos)
-                    << command + post;
-        } else if (verb == "golden-log") {
+            EXPECT_EQ(kept, a.at(3) == "-" ? kept : std::stoul(a[3]));
+            EXPECT_EQ(client->lastStatus(), a.size() > 4 ? n(4) : client->lastStatus());
+        });
+        on("upload", [&] {  // FOLDER|/ NAME 0|1|- [STATUS, or its first digit]
+            const bool done = client->uploadFile(a.at(1) == "/" ? "" : a[1], a.at(2), sent);
+            EXPECT_EQ(done, a.at(3) == "-" ? done : flag(3));
+            const int status = client->lastStatus() / (a.size() > 4 && a[4].size() == 1 ? 100 : 1);
+            EXPECT_EQ(status, a.size() > 4 ? n(4) : status);
+        });
+        on("post", [&] { EXPECT_EQ(client->postFile(a.at(1), sent), flag(2)); });  // NAME 0|1
+        on("command",
+           [&] { EXPECT_EQ(client->sendCommand(client->uploadUrl() + a.at(1)), a.at(2)); });
+        on("requests", [&] { EXPECT_EQ(card->requests().size(), n(1)); });
+        on("uploads", [&] {  // requests for upload.cgi: an upload's command and its POST
+            const auto r = card->requests();
+            EXPECT_EQ(std::count_if(r.begin(), r.end(),
+                                    [](auto& q) { return q.find("upload.cgi") != q.npos; }),
+                      n(1));
+        });
+        on("request-has", [&] {  // command|post TEXT: the last such request holds TEXT
+            std::string last;
+            for (const auto& r : card->requests())
+                if (r.starts_with(a.at(1) == "post" ? "POST " : "GET /upload.cgi")) last = r;
+            EXPECT_NE(last.find(text(2)), std::string::npos) << last;
+        });
+        on("golden-log", [&] {
             std::string log;
             for (const auto& r : card->requests()) log += "#REQUEST\n" + r + "\n";
-            for (auto at = log.find(card->host()); at != std::string::npos;
-                 at = log.find(card->host()))
-                log.replace(at, card->host().size(), "HOST");
+            replaceAll(log, card->host(), "HOST");
             EXPECT_EQ(log, golden(a.at(1), log));
-        } else
-            ADD_FAILURE() << "unknown step " << verb;
+        });
+        on("pulled-under", [&] { EXPECT_LT(editor->cardClient().lastPulled(), n(1)); });
     }
 };
 
-// Plays every script of tests/data/NAME.
-inline void playSessions(const std::string& name) {
-    std::istringstream lines(readFile(std::string(VKRANDOM_SOURCE_DIR) + "/tests/data/" + name));
-    std::unique_ptr<Session> s;
-    std::string script;
-    int number = 0;
-    for (std::string line; std::getline(lines, line);) {
-        ++number;
-        if (line.empty() || line[0] == '#') continue;
-            // A step that holds on one system only: where WinInet cannot see what libcurl sees.
-#ifdef _WIN32
-        if (line.starts_with("posix: ")) continue;
-        if (line.starts_with("windows: ")) line.erase(0, 9);
-#else
-        if (line.starts_with("windows: ")) continue;
-        if (line.starts_with("posix: ")) line.erase(0, 7);
-#endif
-        if (line.starts_with("== ")) {
-            s.reset();
-            s = std::make_unique<Session>();
-            script = line.substr(3);
-            continue;
-        }
-        // Windows folders hold backslashes, which the steps' escapes would eat.
-        std::string folder = s->dir.path();
-        for (std::size_t at = 0; (at = folder.find('\\', at)) != std::string::npos; at += 2)
-            folder.insert(at, 1, '\\');
-        for (std::size_t at; (at = line.find("$DIR")) != std::string::npos;)
-            line.replace(at, 4, folder);
-        for (std::size_t at; s->card && (at = line.find("$HOST")) != std::string::npos;)
-            line.replace(at, 5, s->card->host());
-        SCOPED_TRACE(name + ":" + std::to_string(number) + " (" + script + "): " + line);
+inline void Session::TestBody() {
+    std::string folder = dir.path();
+    replaceAll(folder, "\\", "\\\\");  // Windows' backslashes, which the steps' escapes eat
+    for (const auto& [number, step] : script.steps) {
+        line = step;
+        replaceAll(line, "$DIR", folder);
+        if (card) replaceAll(line, "$HOST", card->host());
+        SCOPED_TRACE(script.file + ":" + std::to_string(number) + ": " + line);
         std::istringstream words(line);
-        s->a.clear();
-        for (std::string word; words >> word;) s->a.push_back(unescape(word));
-        const std::size_t cut = line.find(' ', line.find(' ') + 1);
-        const std::string& verb = s->a[0];
-        const bool twoWords =
-            verb == "file" || verb == "holds" || verb == "saved" || verb == "request-has";
-        const std::size_t from = verb == "saved" || verb == "reply" ? line.find(' ', cut + 1)
-                                 : twoWords                         ? cut
-                                                                    : line.find(' ');
-        s->rest = from == std::string::npos ? "" : unescape(line.substr(from + 1));
-        s->step(verb);
+        a.clear();
+        for (std::string word; words >> word;) a.push_back(unescape(word));
+        const auto known = steps.find(a.at(0));
+        ASSERT_NE(known, steps.end()) << "unknown step";
+        known->second();
     }
+}
+
+// Registers each case of tests/data/FILE as the test SUITE.NAME; for a static initializer.
+inline bool registerScripts(const char* suite, const std::string& file) {
+    for (const Script& script : readScripts(VKRANDOM_SOURCE_DIR "/tests/data/" + file))
+        testing::RegisterTest(suite, script.name.c_str(), nullptr, nullptr, script.file.c_str(),
+                              script.line,
+                              [script]() -> SessionFixture* { return new Session(script); });
+    return true;
 }
 
 }  // namespace testing_support

@@ -34,8 +34,6 @@ TEST(CardText, PercentEncodingAndUtf8StayWithinCapacity) {
               "?WRITEPROTECT=OFF&UPDIR=/&FTIME=0x00210000");
 }
 
-TEST(CardSessionScripts, EveryStepOfEveryScript) {
-    testing_support::playSessions("sessions_card.txt");
-}
+const bool registered = testing_support::registerScripts("CardSessionScripts", "sessions_card.txt");
 
 }  // namespace

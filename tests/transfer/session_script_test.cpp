@@ -2,6 +2,4 @@
 // slot shown and written, and execution over USB.
 #include "support/session_script.h"
 
-TEST(SessionScripts, EveryStepOfEveryScript) {
-    testing_support::playSessions("sessions.txt");
-}
+static const bool registered = testing_support::registerScripts("SessionScripts", "sessions.txt");
