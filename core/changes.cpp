@@ -112,11 +112,12 @@ bool CRandomEditor::undoLastChange() {
     }
     std::vector<PreparedFile> files;
     std::size_t planned = 0;
-    for (const auto& [fileName, slots] : byFile) {
+    for (const auto& file : byFile) {
+        const auto& slots = file.second;
         std::vector<SlotTarget> targets;
         for (const SlotRecord* s : slots) targets.push_back({-1, s->offset, s->entryName});
         files.push_back(prepareFile(
-            fileName, targets,
+            file.first, targets,
             [&slots](const SlotTarget& t, std::span<const std::uint8_t> slot,
                      std::string& refusal) -> std::optional<SlotBytes> {
                 const SlotRecord& s = **std::find_if(
