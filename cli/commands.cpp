@@ -140,6 +140,8 @@ int printSettingsCommand(Session& session) {
 int settingsDialogCommand(Session& session, const SettingsAnswer& answer) {
     session.prompts.setSettingsAnswer(answer);
     session.editor.applySettings(session.window);
+    // A card address that is none: the dialog stays open, nothing is stored.
+    if (session.prompts.wasShown(core::msgCardHostInvalid)) return exitFailed;
     if (session.editor.settingsStoreFailed()) {
         session.err << "vkrandom-cli: 設定を保存できませんでした: " << session.editor.settingsPath()
                     << '\n';

@@ -43,7 +43,8 @@ ChangeOrigin CRandomEditor::origin() const {
 }
 
 void CRandomEditor::finishChange(const std::vector<SlotRecord>& written) {
-    if (!written.empty()) backups_.recordLastChange({origin(), timeStamp(), written});
+    if (!written.empty() && backups_.recordLastChange({origin(), timeStamp(), written}) && owner_)
+        owner_->setEnabled(idUndoButton, true);
     backups_.endChange();
 }
 

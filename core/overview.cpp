@@ -144,8 +144,6 @@ void CRandomEditor::showStatesOfFile(const PreparedFile& file) {
         readFileStates(file.fileName, lines, states);
     }
     for (const int line : lines) owner_->setLineNote(line, stateText(lines_[line], states[line]));
-    const auto last = backups_.lastChange();
-    owner_->setEnabled(idUndoButton, last && last->origin == origin());
 }
 
 std::vector<std::string> CRandomEditor::checkCatalogue() {

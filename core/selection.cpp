@@ -219,7 +219,10 @@ void CRandomEditor::selectEntry(EditorWindow& window) {
     // Only a slot that fits is offered for export; the line says why another does not.
     window.setEnabled(idExportButton, choice != -1 && state.fits);
     window.setEnabled(idExecuteButton, settings_.connectType != 0 && choice != -1);
-    window.setLineNote(window.selectedLine(), stateText(index, state));
+    // A line of a name that stands earlier keeps saying so: it selects that earlier entry.
+    const auto line = static_cast<std::size_t>(window.selectedLine());
+    if (line < lines_.size() && lines_[line] == index)
+        window.setLineNote(window.selectedLine(), stateText(index, state));
     selectedIndex_ = index;
 }
 

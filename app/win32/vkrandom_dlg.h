@@ -28,6 +28,7 @@ class CVKRandomDlg : public Dialog, public core::EditorWindow {
     HICON icon() const { return icon_; }
     int choice() const { return choice_; }
     CardProgress& progress() { return progress_; }
+    const std::wstring& note(int line) const { return notes_.at(static_cast<std::size_t>(line)); }
 
     // core::EditorWindow
     void clearList() override;

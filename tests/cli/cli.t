@@ -155,3 +155,27 @@
   Usage: vkrandom-cli [--settings FILE | --demo] [--choose PATH]... COMMAND [ARGS]
   $ [ "$("$CLI" --version)" = "$VERSION" ] && echo "the project's version"
   the project's version
+
+# Every place at once, the catalogue checked, all back to random (each file backed up first) and
+# the change undone; the card's address from the settings.
+
+  $ mkdir d && cp -r "$DEMO/." d && chmod -R u+w d && cd d && export XDG_DATA_HOME=$PWD/data
+  $ ini "[DATA]\r\nPATH=$PWD/robot\r\n"
+  $ cli status | cut -f2 | paste -sd' '
+  0 2 1 0 12 0 3 0 0 -1
+  $ cli check > out; echo $?; grep -c '	ok$' out
+  1
+  9
+  $ cli reset; cli status | cut -f2 | paste -sd' '
+  [150]
+  [151]
+  0 0 0 0 0 0 0 0 0 -1
+  $ cli undo && cli status | cut -f2 | paste -sd' ' && cli backups | grep -c "^$XDG_DATA_HOME/VKRandom/backup/"
+  [153]
+  [154]
+  0 2 1 0 12 0 3 0 0 -1
+  2
+  $ cli settings --card-host 'no such host'; echo $?; cli settings --card-host 192.168.0.1:8080 && grep HOST s.ini
+  [156]
+  1
+  CARD_HOST=192.168.0.1:8080\r (esc)

@@ -1,6 +1,7 @@
 // The real windows of the program, driven with mouse and keys, headless.
 #include <QApplication>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 
 #include "app/qt/dialog_units.h"
@@ -115,12 +116,18 @@ class GuiTest : public QObject {
         WindowFixture t;
         app::CVKRandomDlg& window = t.open();
         clickLine(window, 0);
-        t.runner.inSettings([](CDefineDlg& dialog) {
+        // The card's address typed in is stored; the line below says where programs would be.
+        QString source;
+        t.runner.inSettings([&](CDefineDlg& dialog) {
             click(dialog.control(CDefineDlg::idTypePallo));
+            static_cast<QLineEdit*>(dialog.control(CDefineDlg::idCardHost))->setText("10.0.0.9");
+            source = static_cast<QLabel*>(dialog.control(CDefineDlg::idSource))->toolTip();
             click(dialog.control(CDefineDlg::idOk));
         });
         click(window.control(core::idSettingsButton));
-        QVERIFY(t.settings().contains("VERSION=2\r\n"));
+        QVERIFY(t.settings().contains("VERSION=2\r\n") &&
+                t.settings().contains("CARD_HOST=10.0.0.9\r\n"));
+        QVERIFY2(source.contains(t.robot()), qPrintable(source));
         QCOMPARE(listOf(window)->item(0)->text(), QStringLiteral("パロのしぐさ"));
         QVERIFY(checkedRadio(window) == -1 && shownChoices(window) == 0);
         QVERIFY(!isEnabled(window, core::idExportButton));
@@ -151,6 +158,23 @@ class GuiTest : public QObject {
 
     // The window fits a 1366 x 768 laptop with its title bar and a panel, in the template's
     // proportions, and no control lies outside it.
+    // Once the window is up every line shows its state; the reset and the undo change them.
+    void statesBesideTheLinesResetAndUndo() {
+        WindowFixture t;
+        app::CVKRandomDlg& window = t.open();
+        QCoreApplication::processEvents();
+        const auto state = [&] { return listOf(window)->item(1)->toolTip(); };
+        QCOMPARE(state(), QStringLiteral("ダンス：左"));
+        const auto yes = [](QDialog&) { return int(QMessageBox::Yes); };
+        t.runner.steps = {yes, yes};
+        click(window.control(core::idResetButton));
+        QCOMPARE(t.runner.seen(), (QStringList{"150", "151"}));
+        QCOMPARE(state(), QStringLiteral("ダンス：ランダム(標準)"));
+        t.runner.steps = {yes, yes};
+        click(window.control(core::idUndoButton));
+        QCOMPARE(state(), QStringLiteral("ダンス：左"));
+    }
+
     void mainWindowFitsTheScreen() {
         WindowFixture t;
         app::CVKRandomDlg& window = t.open();

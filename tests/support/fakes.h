@@ -25,9 +25,13 @@ class FakeWindow : public core::EditorWindow {
     }
     void clearList() override {
         lines.clear();
+        notes.clear();
         selected = -1;
     }
-    void appendLine(const std::string& text) override { lines.push_back(text); }
+    void appendLine(const std::string& text) override {
+        lines.push_back(text);
+        notes.emplace_back();
+    }
     int selectedLine() const override { return selected; }
     std::string selectedLineText() const override {
         return selected >= 0 && selected < static_cast<int>(lines.size()) ? lines[selected] : "";
@@ -37,6 +41,9 @@ class FakeWindow : public core::EditorWindow {
     void setShown(int id, bool value) override { shown[id] = value; }
     void setEnabled(int id, bool value) override { enabled[id] = value; }
     void requestClose() override { ++closeRequests; }
+    bool showsStates() const override { return statesShown; }
+    void setLineNote(int line, const std::string& text) override { notes.at(line) = text; }
+    void setStatus(const std::string& text) override { status = text; }
 
     void select(int line) { selected = line; }
     bool isChecked(int id) const { return checked.count(id) && checked.at(id); }
@@ -55,6 +62,9 @@ class FakeWindow : public core::EditorWindow {
     std::map<int, std::string> texts;
     std::map<int, bool> checked, shown, enabled;
     int closeRequests = 0;
+    bool statesShown = false;        // a desktop window's, with every state beside its line
+    std::vector<std::string> notes;  // those states (UTF-8)
+    std::string status;
 };
 
 // Prompts that record every message and answer file questions from a queue.

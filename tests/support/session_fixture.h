@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 
 #include "core/random_editor.h"
@@ -48,8 +49,8 @@ struct SessionFixture : ::testing::Test {
     // Selects the list line with this (UTF-8) text, as a click would.
     void select(const std::string& utf8Name) {
         const auto name = cp932(utf8Name);
-        for (std::size_t i = 0; i < window.lines.size(); ++i)
-            if (window.lines[i] == name) window.select(static_cast<int>(i));
+        const auto line = std::find(window.lines.begin(), window.lines.end(), name);
+        window.select(static_cast<int>(line - window.lines.begin()));
         editor->selectEntry(window);
     }
 };

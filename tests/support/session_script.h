@@ -156,6 +156,14 @@ struct Session : SessionFixture {
         on("rm", [&] { std::filesystem::remove(path()); });
         on("holds", [&] { EXPECT_EQ(readFile(path()), text(2)); });
         on("holds-program", [&] { EXPECT_EQ(readFile(path()), program(2)); });
+        on("backed-up", [&] {  // NAME PROGRAM...: the newest backup holds that program as NAME
+            std::vector<std::string> backups;
+            for (const auto& entry : std::filesystem::directory_iterator(dir / "backup"))
+                if (entry.is_directory()) backups.push_back(entry.path().string());
+            std::sort(backups.begin(), backups.end());
+            ASSERT_FALSE(backups.empty());
+            EXPECT_EQ(readFile(backups.back() + "/" + a.at(1)), program(2));
+        });
         on("saved",
            [&] { EXPECT_EQ(platform::readProfileString(a.at(1), a.at(2), "?", ini()), text(3)); });
     }
@@ -201,6 +209,13 @@ struct Session : SessionFixture {
         on("store-settings", [&] { editor->storeSettings({n(1), n(2)}); });
         on("store-failed", [&] { EXPECT_EQ(editor->settingsStoreFailed(), flag(1)); });
         on("forget", [&] { prompts.messages.clear(); });
+        on("reset", [&] { EXPECT_EQ(editor->resetAll(), flag(1)); });
+        on("undo", [&] { EXPECT_EQ(editor->undoLastChange(), flag(1)); });
+        on("show-states", [&] {  // as a desktop window shows them
+            window.statesShown = true;
+            editor->showStates(window);
+        });
+        on("no", [&] { prompts.yes = false; });  // every question is answered No
     }
 
     // What the window and the prompts show.
@@ -211,10 +226,15 @@ struct Session : SessionFixture {
                 << (texts.empty() ? "" : texts.back());
             prompts = {};
         });
-        on("says", [&] {
-            EXPECT_EQ(prompts.messageTexts.at(0).rfind(text(1), 0), 0u) << prompts.messageTexts[0];
+        on("says", [&] {  // one of the messages shown begins with the text
+            const auto& shown = prompts.messageTexts;
+            EXPECT_TRUE(std::any_of(shown.begin(), shown.end(), [&](auto& t) {
+                return t.rfind(text(1), 0) == 0;
+            })) << (shown.empty() ? "no message" : shown.back());
         });
         on("lines", [&] { EXPECT_EQ(window.lines.size(), n(1)); });
+        on("notes", [&] { EXPECT_EQ(window.notes, each(1, [](auto& w) { return w; })); });
+        on("status", [&] { EXPECT_EQ(window.status.rfind(text(1), 0), 0u) << window.status; });
         on("list", [&] { EXPECT_EQ(window.lines, each(1, cp932)); });
         on("checked", [&] { EXPECT_EQ(window.checkedChoice(), n(1)); });
         on("text", [&] { EXPECT_EQ(window.text(n(1)), cp932(a.at(2))); });
@@ -246,10 +266,14 @@ struct Session : SessionFixture {
             card = std::make_unique<CardEmulatorProcess>(dir / "card",
                                                          std::vector(a.begin() + 1, a.end()));
         });
-        on("client", [&] {  // on the emulator, or on the host given
-            client = std::make_unique<transfer::CardClient>(cardMessages,
-                                                            a.size() > 1 ? a[1] : card->host());
-            client->setLimits({.connectSeconds = 2, .stallSeconds = 1, .floorSeconds = 2});
+        on("client", [&] {  // [HOST|- [DEADLINE [STALL]]]: on the emulator (-), or on the host
+            const bool host = a.size() > 1 && a[1] != "-";
+            client =
+                std::make_unique<transfer::CardClient>(cardMessages, host ? a[1] : card->host());
+            client->setLimits({.connectSeconds = 2,
+                               .stallSeconds = a.size() > 3 ? n(3) : 1,
+                               .floorSeconds = 2,
+                               .deadlineSeconds = a.size() > 2 ? n(2) : 4});
         });
         on("download", [&] {  // PATH BUFFER-SIZE BYTES-KEPT|- [STATUS]
             std::vector<std::uint8_t> buffer(std::stoul(a.at(2)));

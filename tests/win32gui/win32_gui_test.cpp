@@ -43,12 +43,19 @@ struct Runner : app::DialogRunner {
         return dialog.result();
     }
     int messageBox(HWND owner, const wchar_t* body, const wchar_t* caption, UINT type) override {
-        std::string id = "?";  // not an OK box with the exclamation icon, or not our text
-        for (int i = 100; i < 140 && type == (MB_OK | MB_ICONEXCLAMATION); ++i)
-            if (app::wide(messageText(i)) == body) id = std::to_string(i);
+        std::string id = "?";  // not an OK box with the exclamation icon or a question, or not ours
+        const bool question = type == (MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2);
+        for (int i = 100; i < 160 && (question || type == (MB_OK | MB_ICONEXCLAMATION)); ++i) {
+            // The text with its insert and any detail after it.
+            const std::wstring message = app::wide(messageText(i)), shown = body;
+            const auto insert = message.find(L"%1");
+            if (!message.empty() && shown.starts_with(message.substr(0, insert)) &&
+                (insert == message.npos || shown.find(message.substr(insert + 2)) != shown.npos))
+                id = std::to_string(i);
+        }
         seen.push_back(id);
         box = {owner, app::utf8(caption)};
-        return IDOK;
+        return question ? IDYES : IDOK;
     }
     bool openFile(OPENFILENAMEW& question) override {
         seen.push_back("file");
@@ -173,9 +180,11 @@ TEST_F(Gui, SettingsDialog) {
             EXPECT_TRUE(checked(d, CDefineDlg::idConnectSd + before) &&
                         checked(d, CDefineDlg::idTypeVesk));
             click(d, CDefineDlg::idConnectSd + (before = connect));
+            SetDlgItemTextW(d, CDefineDlg::idCardHost, connect == 2 ? L"10.0.0.9" : L"");
             key(d, CDefineDlg::idConnectSd + connect, VK_RETURN);  // OK is the default button
         });
         click(main(), idSettingsButton);
+        EXPECT_EQ(stored("CARD_HOST=10.0.0.9"), connect == 2);
         EXPECT_EQ(on(idExecuteButton), connect != 0);
         EXPECT_TRUE(stored("CONNECT_TYPE=" + std::to_string(connect)) && !stored("VERSION"));
         EXPECT_TRUE(checked(main(), idRadioRandom));  // nothing reloaded
@@ -225,4 +234,15 @@ TEST_F(Gui, CardTransferShowsProgressAndBlocksInput) {
     transfer.update(2, 2);  // the pump runs; the close request waits for the transfer
     select(0);              // the end of a command, or any box, ends the display
     EXPECT_TRUE(!window->ended() && IsWindowEnabled(main()) && !window->editor()->busy());
+}
+
+TEST_F(Gui, StatesBesideTheLinesResetAndUndo) {
+    open();
+    EXPECT_EQ(app::utf8(window->note(1)), "左");  // read once the window is up
+    EXPECT_EQ(text(item(idStatusText)), "作業場所: " + path("robot"));
+    click(main(), idResetButton);
+    EXPECT_EQ(runner.seen, (Strings{"150", "151"}));
+    EXPECT_TRUE(app::utf8(window->note(1)) == "ランダム(標準)" && on(idUndoButton));
+    click(main(), idUndoButton);
+    EXPECT_EQ(app::utf8(window->note(1)), "左");
 }
