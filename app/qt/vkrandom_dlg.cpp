@@ -138,16 +138,21 @@ void CVKRandomDlg::command(F&& operation) {
 void CVKRandomDlg::setVisible(bool visible) {
     // The first show is the dialog's initialisation: the controls exist, the window is not
     // on screen yet, and start-up may already ask the user something.
-    const bool first = visible && !initialised_;
-    if (first) {
+    if (visible && !initialised_) {
         initialised_ = true;
         initDialog();
     }
     QDialog::setVisible(visible);
-    // The states are read once the window is up: it appears as fast as before, and a card's
-    // transfers show their progress over it.
-    if (first)
+}
+
+void CVKRandomDlg::paintEvent(QPaintEvent* event) {
+    QDialog::paintEvent(event);
+    // The states are read once the window is on screen: it appears as fast as without them,
+    // and a card's transfers show their progress over it.
+    if (!statesRead_) {
+        statesRead_ = true;
         QTimer::singleShot(0, this, [this] { command([this] { editor_->showStates(*this); }); });
+    }
 }
 
 void CVKRandomDlg::initDialog() {

@@ -61,6 +61,7 @@ class CVKRandomDlg : public QDialog, public core::EditorWindow {
   protected:
     void keyPressEvent(QKeyEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
 
   private:
     void createControls();
@@ -75,6 +76,7 @@ class CVKRandomDlg : public QDialog, public core::EditorWindow {
     std::unique_ptr<core::CRandomEditor> editor_;
     int choice_ = -1;
     bool initialised_ = false;
+    bool statesRead_ = false;
 
     TemplateControls controls_;  // template 102
     QListWidget* list_ = nullptr;

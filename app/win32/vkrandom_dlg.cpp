@@ -51,7 +51,6 @@ BOOL CVKRandomDlg::onInitDialog() {
         SendDlgItemMessageW(handle(), core::idListBox, LB_SETITEMHEIGHT, 0, metrics.tmHeight);
     }
     command([this] { editor_->startUp(*this); });
-    PostMessageW(handle(), showStatesMessage, 0, 0);
     return TRUE;
 }
 
@@ -108,6 +107,12 @@ bool CVKRandomDlg::onMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR
             }
             return true;
         case WM_PAINT:
+            // The states are read once the window is on screen: it appears as fast as without
+            // them, and a card's transfers show their progress over it.
+            if (!statesRead_) {
+                statesRead_ = true;
+                PostMessageW(handle(), showStatesMessage, 0, 0);
+            }
             if (!IsIconic(handle())) return false;
             paintMinimised();
             return true;

@@ -44,7 +44,7 @@ class CVKRandomDlg : public Dialog, public core::EditorWindow {
     void setLineNote(int line, const std::string& utf8Text) override;
     void setStatus(const std::string& utf8Text) override;
 
-    // Posted by the initialisation: the states are read once the window is up.
+    // Posted by the first paint: the states are read once the window is up.
     static constexpr UINT showStatesMessage = WM_APP + 1;
 
   protected:
@@ -68,6 +68,7 @@ class CVKRandomDlg : public Dialog, public core::EditorWindow {
     // The catalogue bytes of each list line, in list order: the session finds entries by them.
     std::vector<std::string> lines_;
     std::vector<std::wstring> notes_;  // the state drawn beside each line
+    bool statesRead_ = false;
 };
 
 }  // namespace app

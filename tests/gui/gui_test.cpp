@@ -162,9 +162,8 @@ class GuiTest : public QObject {
     void statesBesideTheLinesResetAndUndo() {
         WindowFixture t;
         app::CVKRandomDlg& window = t.open();
-        QCoreApplication::processEvents();
         const auto state = [&] { return listOf(window)->item(1)->toolTip(); };
-        QCOMPARE(state(), QStringLiteral("ダンス：左"));
+        QTRY_COMPARE(state(), QStringLiteral("ダンス：左"));
         const auto yes = [](QDialog&) { return int(QMessageBox::Yes); };
         t.runner.steps = {yes, yes};
         click(window.control(core::idResetButton));
