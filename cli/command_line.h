@@ -30,8 +30,7 @@ struct ParseResult {
     std::string error;  // non-empty: a usage error
 };
 
+// The usage error, when there is one, in the user's language.
 ParseResult parseCommandLine(const std::vector<std::string>& args);
-
-std::string_view usageText();
 
 }  // namespace cli

@@ -2,6 +2,7 @@
 
 #include <optional>
 
+#include "cli/wording.h"
 #include "core/file_error.h"
 #include "core/messages.h"
 #include "platform/encoding.h"
@@ -18,7 +19,7 @@ bool selectByName(Session& session, const std::string& utf8Name) {
     std::optional<std::string> cp932 = platform::utf8ToCp932(utf8Name);
     int line = cp932 ? session.window.findLine(*cp932) : -1;
     if (line < 0) {
-        session.err << "vkrandom-cli: no listed entry is named \"" << utf8Name << "\"\n";
+        session.err << "vkrandom-cli: " << say(Say::notListed, {utf8Name}) << '\n';
         return false;
     }
     session.window.selectLine(line);
@@ -58,13 +59,13 @@ int setCommand(Session& session, const std::string& name, int choice) {
     if (!selectByName(session, name)) return exitFailed;
     TerminalWindow& window = session.window;
     if (!window.isEnabled(core::idExportButton)) {
-        session.err << "vkrandom-cli: the slot of \"" << name
-                    << "\" cannot be read, so there is nothing to export\n";
+        session.err << "vkrandom-cli: " << say(Say::slotUnreadable, {name}) << '\n';
         return exitFailed;
     }
     if (choice >= window.shownChoiceCount()) {
-        session.err << "vkrandom-cli: \"" << name << "\" offers choices 0 to "
-                    << window.shownChoiceCount() - 1 << '\n';
+        session.err << "vkrandom-cli: "
+                    << say(Say::choiceRange, {name, std::to_string(window.shownChoiceCount() - 1)})
+                    << '\n';
         return exitFailed;
     }
     window.clickChoice(choice);
@@ -143,8 +144,8 @@ int settingsDialogCommand(Session& session, const SettingsAnswer& answer) {
     // A card address that is none: the dialog stays open, nothing is stored.
     if (session.prompts.wasShown(core::msgCardHostInvalid)) return exitFailed;
     if (session.editor.settingsStoreFailed()) {
-        session.err << "vkrandom-cli: 設定を保存できませんでした: " << session.editor.settingsPath()
-                    << '\n';
+        session.err << "vkrandom-cli: "
+                    << say(Say::settingsNotStored, {session.editor.settingsPath()}) << '\n';
         return exitFailed;
     }
     if (answer.chooseFolder)

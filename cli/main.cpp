@@ -5,6 +5,7 @@
 
 #include "cli/command_line.h"
 #include "cli/commands.h"
+#include "cli/wording.h"
 #include "core/demo.h"
 #include "platform/console.h"
 #include "platform/paths.h"
@@ -34,7 +35,8 @@ int main(int argc, char** argv) {
     platform::useUtf8Console();
     const cli::ParseResult parsed = cli::parseCommandLine(platform::commandLineUtf8(argc, argv));
     if (!parsed.error.empty()) {
-        std::cerr << "vkrandom-cli: " << parsed.error << "\nTry 'vkrandom-cli --help'.\n";
+        std::cerr << "vkrandom-cli: " << parsed.error << '\n'
+                  << cli::say(cli::Say::tryHelp) << '\n';
         return cli::exitUsage;
     }
     const cli::Invocation& invocation = parsed.invocation;

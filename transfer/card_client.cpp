@@ -11,6 +11,7 @@
 #include "platform/clock.h"
 #include "platform/encoding.h"
 #include "platform/text.h"
+#include "transfer/failure_facts.h"
 
 namespace transfer {
 namespace {
@@ -22,19 +23,12 @@ constexpr std::string_view crlf = "\r\n";
 // its bytes must never be taken for the file.
 std::optional<std::pair<HttpFailure, std::string>> lengthFault(const HttpReply& reply) {
     if (reply.conflictingLengths)
-        return std::pair{HttpFailure::badReply, "conflicting Content-Length headers in the reply"};
+        return std::pair{HttpFailure::badReply, std::string("長さの指定が一つに決まらない")};
     if (reply.stoppedFull || !reply.contentLength || reply.received == *reply.contentLength)
         return std::nullopt;
     return std::pair{
         reply.received < *reply.contentLength ? HttpFailure::cutShort : HttpFailure::badReply,
-        "reply body of " + std::to_string(reply.received) + " bytes, declared " +
-            std::to_string(*reply.contentLength)};
-}
-
-std::string bytesText(std::uint64_t n) {
-    std::string digits = std::to_string(n);
-    for (auto at = digits.size(); at > 3; at -= 3) digits.insert(at - 3, ",");
-    return digits + " バイト";
+        facts::bytes(*reply.contentLength) + "のはずが " + facts::bytes(reply.received)};
 }
 
 }  // namespace
@@ -88,7 +82,7 @@ std::string CardClient::refusalOfLastDownload(std::size_t limit) const {
     if (!r.contentEncoding.empty())
         return "カードの応答が圧縮されている（" + r.contentEncoding + "）";
     if (r.stoppedFull || r.kept > limit)
-        return "ファイルが大きすぎる（" + bytesText(limit) + "まで）";
+        return "ファイルが大きすぎる（" + facts::bytes(limit) + "まで）";
     if (r.chunked) return r.chunkedComplete ? "" : "応答が最後まで届いたか確かめられない";
     if (!r.contentLength) return "応答に長さが示されていない";
     return "";
@@ -173,8 +167,8 @@ bool CardClient::uploadVerified(const std::optional<std::string>& directory, std
     }
     if (!std::equal(back.bytes->begin(), back.bytes->end(), data.begin(), data.end())) {
         fail(CardFault::uploadFailed, "カードから読み戻した内容が送った内容と違う（" +
-                                          bytesText(back.bytes->size()) + "、送ったのは " +
-                                          bytesText(data.size()) + "）");
+                                          facts::bytes(back.bytes->size()) + "、送ったのは " +
+                                          facts::bytes(data.size()) + "）");
         return false;
     }
     return true;

@@ -12,6 +12,7 @@
 #include <tuple>
 
 #include "platform/text.h"
+#include "transfer/failure_facts.h"
 #include "transfer/http_transport.h"
 #include "transfer/transfer_watch.h"
 
@@ -33,7 +34,8 @@ struct Exchange {
     HttpReply& reply;
     CURL* handle = nullptr;
     bool serverCloses = false;
-    bool bodyEnded = false;  // all declared bytes arrived on a connection kept open
+    bool statusLine = false;  // an HTTP status line arrived
+    bool bodyEnded = false;   // all declared bytes arrived on a connection kept open
     HttpFailure abortedFor = HttpFailure::none;
     std::string abortDetail;
     // Header bytes count as moving too.
@@ -50,14 +52,14 @@ std::size_t onHeader(char* data, std::size_t size, std::size_t count, void* user
     x.headerBytes += line.size();
     if (x.headerBytes > x.request.limits.maxHeaderBytes) {
         x.abortedFor = HttpFailure::badReply;
-        x.abortDetail = "reply headers beyond " +
-                        std::to_string(x.request.limits.maxHeaderBytes / 1024) + " KiB";
+        x.abortDetail = facts::headersBeyond(x.request.limits.maxHeaderBytes);
         return 0;
     }
     if (line.rfind("HTTP/", 0) == 0) {  // a new response (after a 100 Continue, say)
         reply.contentLength.reset();
         reply.conflictingLengths = reply.chunked = false;
         x.serverCloses = false;
+        x.statusLine = true;
     } else if (noteBodyHeader(line, reply)) {
     } else if (platform::startsWithIgnoringCase(line, "connection:") &&
                line.find("close") != std::string_view::npos) {
@@ -205,6 +207,31 @@ class Easy {
     CURLcode code_ = CURLE_OK;
 };
 
+// The facts of a failure curl reported, as the other transports word them; curl's own sentence
+// only where no word names the failure.
+std::string detailOf(HttpFailure failure, const Exchange& x, const Easy& easy) {
+    const std::string& url = x.request.url;
+    switch (failure) {
+        case HttpFailure::resolve:
+            return facts::host(url);
+        case HttpFailure::connect:
+            return facts::hostAndPort(url);
+        case HttpFailure::timeout:  // only connecting has a limit of curl's
+            return facts::hostAndPort(url) + "、接続に " +
+                   facts::seconds(x.request.limits.connectSeconds);
+        case HttpFailure::noReply:
+            return std::string(facts::closedWithoutReply);
+        case HttpFailure::cutShort:
+            return facts::received(x.reply.received);
+        case HttpFailure::badReply:
+            return std::string(x.statusLine ? facts::badHeaders : facts::noStatusLine);
+        case HttpFailure::outOfMemory:
+            return {};
+        default:
+            return easy.errorText();
+    }
+}
+
 }  // namespace
 
 HttpReply performHttp(const HttpRequest& request) {
@@ -262,7 +289,11 @@ HttpReply performHttp(const HttpRequest& request) {
         reply.detail = x.abortDetail;
     } else {
         reply.failure = failureOf(code);
-        reply.detail = easy.errorText();
+        // Broken off before any byte of a reply: the card closed without answering, as WinInet
+        // tells it.
+        if (reply.failure == HttpFailure::cutShort && x.headerBytes == 0)
+            reply.failure = HttpFailure::noReply;
+        reply.detail = detailOf(reply.failure, x, easy);
     }
     return reply;
 }

@@ -76,7 +76,8 @@ struct HttpReply {
     std::size_t kept = 0;      // of those, placed in the destination
     bool stoppedFull = false;  // we ended the transfer because the destination was full
     HttpFailure failure = HttpFailure::none;
-    std::string detail;  // the transport's own words for the failure (English, technical)
+    // What was tried and seen, in the words of failure_facts.h; the system's text for `other`.
+    std::string detail;
 };
 
 // For the transports' reading of reply headers: what a header line declares about the body
@@ -87,8 +88,8 @@ bool noteBodyHeader(std::string_view line, HttpReply& reply);
 // Performs the exchange. Never throws; every problem is a failure kind in the reply.
 HttpReply performHttp(const HttpRequest& request);
 
-// Short Japanese description of a failure for message 119: the kind's own text, then the
-// technical detail in parentheses where it says more (host, port, system error).
+// Short Japanese description of a failure for message 119: the kind's own text, then the detail
+// in parentheses (the host and port tried, the seconds waited, the bytes seen, the error number).
 std::string describeHttpFailure(HttpFailure failure, std::string_view detail);
 
 }  // namespace transfer

@@ -19,6 +19,7 @@
 #include <tuple>
 
 #include "platform/win32/wide.h"
+#include "transfer/failure_facts.h"
 #include "transfer/http_transport.h"
 #include "transfer/transfer_watch.h"
 
@@ -90,14 +91,14 @@ HttpFailure failureOf(DWORD error) {
     }
 }
 
-// WinInet's own words for its error, else the system's.
+// The error number and WinInet's own words for it, else the system's (in the user's language).
 std::string errorText(DWORD error) {
     wchar_t* text = nullptr;
     const DWORD flags = FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_IGNORE_INSERTS |
                         FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_FROM_HMODULE;
     const DWORD n = ::FormatMessageW(flags, ::GetModuleHandleW(L"wininet.dll"), error, 0,
                                      reinterpret_cast<wchar_t*>(&text), 0, nullptr);
-    std::string out = "WinInet error " + std::to_string(error);
+    std::string out = facts::withError("", error);
     if (n > 0 && text) out += ": " + platform::win32::fromWide(std::wstring_view(text, n));
     if (text) ::LocalFree(text);
     return out;
@@ -115,7 +116,7 @@ void readDeclarations(HINTERNET request, std::size_t maxHeaderBytes, HttpReply& 
         if (::GetLastError() != ERROR_INSUFFICIENT_BUFFER) return;
         if (size / sizeof(wchar_t) > maxHeaderBytes) {
             reply.failure = HttpFailure::badReply;
-            reply.detail = "reply headers beyond " + std::to_string(maxHeaderBytes / 1024) + " KiB";
+            reply.detail = facts::headersBeyond(maxHeaderBytes);
             return;
         }
         raw.resize(size / sizeof(wchar_t) + 1);
@@ -128,10 +129,10 @@ void readDeclarations(HINTERNET request, std::size_t maxHeaderBytes, HttpReply& 
     // else without a status line for an HTTP/0.9 reply, which it shows as this bare one.
     if (headers.empty() || headers == "\r\n") {
         reply.failure = HttpFailure::noReply;
-        reply.detail = "closed without a reply";
+        reply.detail = facts::closedWithoutReply;
     } else if (!headers.starts_with("HTTP/1.") || headers == "HTTP/1.0 200 OK\r\n\r\n") {
         reply.failure = HttpFailure::badReply;
-        reply.detail = "no HTTP status line in the reply";
+        reply.detail = facts::noStatusLine;
     }
     if (reply.failure != HttpFailure::none) return;
     std::size_t pos = 0;
@@ -165,9 +166,32 @@ struct Exchange {
     bool finished = false;
 };
 
-void fail(HttpReply& reply, DWORD error) {
+// The facts of a failed WinInet call, worded as on every system, with its error number; the
+// system's own text only where no word names the failure.
+void fail(HttpReply& reply, DWORD error, std::string_view url) {
     reply.failure = failureOf(error);
-    reply.detail = errorText(error);
+    std::string seen;
+    switch (reply.failure) {
+        case HttpFailure::resolve:
+            seen = facts::host(url);
+            break;
+        case HttpFailure::connect:
+        case HttpFailure::timeout:
+            seen = facts::hostAndPort(url);
+            break;
+        case HttpFailure::cutShort:
+            seen = facts::received(reply.received);
+            break;
+        case HttpFailure::badReply:
+            seen = facts::badHeaders;
+            break;
+        case HttpFailure::other:
+            reply.detail = errorText(error);
+            return;
+        default:
+            break;
+    }
+    reply.detail = facts::withError(seen, error);
 }
 
 void perform(Exchange& x, HINTERNET session) {
@@ -176,13 +200,13 @@ void perform(Exchange& x, HINTERNET session) {
     const auto target = splitUrl(request.url);
     if (!target) {
         reply.failure = HttpFailure::other;
-        reply.detail = "not an http URL: " + request.url;
+        reply.detail = "http の URL でない: " + request.url;
         return;
     }
     InternetHandle connection(::InternetConnectW(session, toWide(target->host).c_str(),
                                                  target->port, nullptr, nullptr,
                                                  INTERNET_SERVICE_HTTP, 0, 0));
-    if (!connection.handle) return fail(reply, ::GetLastError());
+    if (!connection.handle) return fail(reply, ::GetLastError(), request.url);
     const bool post = request.method == HttpRequest::Method::post;
     // No cookies, redirects or dialogs; a download is never served from or kept in a cache
     // (a POST never is). Only the header lines asked for go out.
@@ -192,7 +216,7 @@ void perform(Exchange& x, HINTERNET session) {
     InternetHandle handle(::HttpOpenRequestW(
         connection.handle, post ? L"POST" : L"GET", toWide(target->object).c_str(),
         request.http10 ? L"HTTP/1.0" : L"HTTP/1.1", nullptr, nullptr, flags, 0));
-    if (!handle.handle) return fail(reply, ::GetLastError());
+    if (!handle.handle) return fail(reply, ::GetLastError(), request.url);
     std::string headers;
     for (const auto& line : request.headers) headers += line + "\r\n";
     const std::wstring wideHeaders = toWide(headers);
@@ -202,9 +226,13 @@ void perform(Exchange& x, HINTERNET session) {
                            post ? const_cast<std::uint8_t*>(request.body.data()) : nullptr,
                            post ? static_cast<DWORD>(request.body.size()) : 0);
     if (!ok) {
-        fail(reply, ::GetLastError());
+        const DWORD error = ::GetLastError();
+        fail(reply, error, request.url);
         // Broken off before any reply came: the card closed without answering.
-        if (reply.failure == HttpFailure::cutShort) reply.failure = HttpFailure::noReply;
+        if (reply.failure == HttpFailure::cutShort) {
+            reply.failure = HttpFailure::noReply;
+            reply.detail = facts::withError(facts::closedWithoutReply, error);
+        }
         return;
     }
     x.sent = true;
@@ -212,7 +240,7 @@ void perform(Exchange& x, HINTERNET session) {
     readDeclarations(handle.handle, request.limits.maxHeaderBytes, reply);
     if (reply.failure == HttpFailure::none && reply.status == 0) {
         reply.failure = HttpFailure::badReply;
-        reply.detail = "no status in the reply";
+        reply.detail = facts::noStatusLine;
     }
     if (reply.failure != HttpFailure::none) return;
 
@@ -229,12 +257,12 @@ void perform(Exchange& x, HINTERNET session) {
         // progress rather than looking stalled until a whole buffer is full.
         DWORD ready = 0;
         if (!::InternetQueryDataAvailable(handle.handle, &ready, 0, 0))
-            return fail(reply, ::GetLastError());
+            return fail(reply, ::GetLastError(), request.url);
         if (ready == 0) break;
         const auto want = static_cast<DWORD>(std::min<std::size_t>({room, ready, 1 << 20}));
         DWORD n = 0;
         if (!::InternetReadFile(handle.handle, into, want, &n))
-            return fail(reply, ::GetLastError());
+            return fail(reply, ::GetLastError(), request.url);
         if (n == 0) break;
         reply.received += n;
         if (keep) reply.kept += n;
@@ -291,7 +319,7 @@ HttpReply performHttp(const HttpRequest& request) {
         ::InternetOpenW(L"VKRandom", INTERNET_OPEN_TYPE_DIRECT, nullptr, nullptr, 0);
     if (!session) {
         HttpReply reply;
-        fail(reply, ::GetLastError());
+        fail(reply, ::GetLastError(), request.url);
         return reply;
     }
     const auto& limits = request.limits;
@@ -327,7 +355,7 @@ HttpReply performHttp(const HttpRequest& request) {
         if (x->sent) watch.sent(now);
         if ((stop = watch.check(moved, now))) break;
         if (!x->sent && memoryInUse() > memoryBefore + headerMemory) {
-            stop = {HttpFailure::badReply, "reply headers without end"};
+            stop = {HttpFailure::badReply, "ヘッダーが終わらない"};
             break;
         }
     }

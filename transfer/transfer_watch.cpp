@@ -1,15 +1,13 @@
 #include "transfer/transfer_watch.h"
 
+#include "transfer/failure_facts.h"
+
 namespace transfer {
 namespace {
 
 long long secondsBetween(TransferWatch::Clock::time_point from,
                          TransferWatch::Clock::time_point to) {
     return std::chrono::duration_cast<std::chrono::seconds>(to - from).count();
-}
-
-std::string seconds(long value) {
-    return std::to_string(value) + " s";
 }
 
 }  // namespace
@@ -28,12 +26,12 @@ std::optional<std::pair<HttpFailure, std::string>> TransferWatch::check(std::uin
                                                                         Clock::time_point now) {
     if (secondsBetween(start_, now) >= limits_.deadlineSeconds)
         return std::pair{HttpFailure::timeout,
-                         "not done within " + seconds(limits_.deadlineSeconds)};
+                         facts::seconds(limits_.deadlineSeconds) + "で終わらない"};
     if (!sent_) {
         // Connecting, sending and waiting for the reply may be one call of the transport.
         const long wait = limits_.connectSeconds + limits_.stallSeconds;
         if (secondsBetween(start_, now) >= wait)
-            return std::pair{HttpFailure::noReply, "no reply within " + seconds(wait)};
+            return std::pair{HttpFailure::noReply, facts::seconds(wait) + "待った"};
         return std::nullopt;
     }
     if (moved != moved_) {
@@ -41,14 +39,15 @@ std::optional<std::pair<HttpFailure, std::string>> TransferWatch::check(std::uin
         lastMove_ = now;
     }
     if (secondsBetween(lastMove_, now) >= limits_.stallSeconds)
-        return std::pair{HttpFailure::noReply, "no data for " + seconds(limits_.stallSeconds)};
+        return std::pair{HttpFailure::noReply,
+                         facts::seconds(limits_.stallSeconds) + "止まったまま"};
     if (secondsBetween(windowStart_, now) >= limits_.floorSeconds) {
         const auto floor = static_cast<std::uint64_t>(limits_.floorBytesPerSecond) *
                            static_cast<std::uint64_t>(limits_.floorSeconds);
         const std::uint64_t inWindow = moved_ - windowMoved_;
         if (inWindow < floor)
-            return std::pair{HttpFailure::tooSlow, std::to_string(inWindow) + " bytes in " +
-                                                       seconds(limits_.floorSeconds)};
+            return std::pair{HttpFailure::tooSlow,
+                             facts::seconds(limits_.floorSeconds) + "で " + facts::bytes(inWindow)};
         windowStart_ = now;
         windowMoved_ = moved_;
     }

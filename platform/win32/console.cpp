@@ -34,4 +34,10 @@ void useUtf8Console() {
     _setmode(_fileno(stderr), _O_BINARY);
 }
 
+// The language of the user's menus and dialogs, not the locale's formats: a Japanese Windows, or
+// the Japanese language pack chosen on another.
+bool userLanguageIsJapanese() {
+    return PRIMARYLANGID(::GetUserDefaultUILanguage()) == LANG_JAPANESE;
+}
+
 }  // namespace platform

@@ -1,8 +1,9 @@
 # vkrandom-cli as scripts see it, on a copy of the demo robot: output, exit status, the files
 # left behind, and messages on stderr (shown after the output, as their ids; the texts are in the
-# string table of res/vkrandom.rc). $CLI, $DEMO and $VERSION come from ctest.
+# string table of res/vkrandom.rc). $CLI, $DEMO and $VERSION come from ctest. Its own words are
+# English here, Japanese under a Japanese locale.
 
-  $ cp -r "$DEMO/." . && chmod -R u+w . && export XDG_DATA_HOME=$PWD/data
+  $ cp -r "$DEMO/." . && chmod -R u+w . && export XDG_DATA_HOME=$PWD/data LC_ALL=C
   $ ini() { printf "$1" > s.ini; }
   $ showIni() { sed "s|$PWD|PWD|" s.ini | cat -A; }
   $ cli() { "$CLI" --settings s.ini --lock lock "$@" 2>err; s=$?; sed -E 's/^(\[[0-9]+\]) .*/\1/; /^[^[v]/d' err; return $s; }
@@ -125,9 +126,10 @@
   [DATA]^M$
   PATH=PWD^M$
 
-# Settings that cannot be stored (the settings path is a folder): status 1 and the reason.
+# Settings that cannot be stored (the settings path is a folder): status 1 and the reason, here
+# for a Japanese user.
 
-  $ mkdir bad.ini && "$CLI" --settings bad.ini --lock lock settings --connect-type 1 2>&1 | grep vkrandom-cli; echo ${PIPESTATUS[0]}
+  $ mkdir bad.ini && LC_ALL=ja_JP.UTF-8 "$CLI" --settings bad.ini --lock lock settings --connect-type 1 2>&1 | grep vkrandom-cli; echo ${PIPESTATUS[0]}
   vkrandom-cli: 設定を保存できませんでした: bad.ini
   1
 
