@@ -59,7 +59,8 @@ int setCommand(Session& session, const std::string& name, int choice) {
     if (!selectByName(session, name)) return exitFailed;
     TerminalWindow& window = session.window;
     if (!window.isEnabled(core::idExportButton)) {
-        session.err << "vkrandom-cli: " << say(Say::slotUnreadable, {name}) << '\n';
+        session.err << "vkrandom-cli: "
+                    << say(Say::slotUnreadable, {name, window.note(window.selectedLine())}) << '\n';
         return exitFailed;
     }
     if (choice >= window.shownChoiceCount()) {

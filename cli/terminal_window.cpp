@@ -35,6 +35,11 @@ void TerminalWindow::clickChoice(int j) {
     for (int k = 0; k <= core::maxShownChoices; ++k) checked_[core::idRadioRandom + k] = k == j;
 }
 
+std::string TerminalWindow::note(int line) const {
+    auto found = notes_.find(line);
+    return found == notes_.end() ? std::string() : found->second;
+}
+
 std::string TerminalWindow::text(int id) const {
     auto found = texts_.find(id);
     return found == texts_.end() ? std::string() : found->second;

@@ -23,6 +23,9 @@ class TerminalWindow : public core::EditorWindow {
     void setShown(int id, bool shown) override { shown_[id] = shown; }
     void setEnabled(int id, bool enabled) override { enabled_[id] = enabled; }
     void requestClose() override { closeRequested_ = true; }
+    // What the session says of the selected line's place (why it cannot be exported).
+    void setLineNote(int line, const std::string& utf8Text) override { notes_[line] = utf8Text; }
+    std::string note(int line) const;
 
     const std::vector<std::string>& lines() const { return lines_; }
     // First line holding exactly these bytes, -1 when none.
@@ -46,7 +49,7 @@ class TerminalWindow : public core::EditorWindow {
 
     std::vector<std::string> lines_;
     int selected_ = -1;
-    std::map<int, std::string> texts_;
+    std::map<int, std::string> texts_, notes_;
     std::map<int, bool> checked_, shown_, enabled_;
     bool closeRequested_ = false;
 };
