@@ -104,6 +104,11 @@ std::uintmax_t sizeOf(const fs::path& folder) {
 
 }  // namespace
 
+const std::string& BackupStore::folder() const {
+    if (folder_.empty()) folder_ = platform::joinPath(platform::userDataFolder(), "backup");
+    return folder_;
+}
+
 std::optional<std::string> BackupStore::target(const ChangeOrigin& origin,
                                                const std::string& fileName, std::string& reason) {
     const auto parts = platform::detail::programNameComponents("", fileName);
@@ -113,7 +118,7 @@ std::optional<std::string> BackupStore::target(const ChangeOrigin& origin,
     }
     std::error_code error;
     if (current_.empty()) {
-        const std::string base = platform::joinPath(folder_, stamp(platform::localNow()));
+        const std::string base = platform::joinPath(folder(), stamp(platform::localNow()));
         std::string name = base;
         for (int n = 2; fs::exists(platform::fsPath(name), error); ++n)
             name = base + "-" + std::to_string(n);
@@ -160,7 +165,7 @@ void BackupStore::endChange() {
 }
 
 void BackupStore::prune() const {
-    auto folders = backupFolders(folder_);
+    auto folders = backupFolders(folder());
     const std::time_t oldest = std::time(nullptr) - std::time_t{keepDays} * 24 * 60 * 60;
     std::uintmax_t total = 0;
     for (const auto& f : folders) total += sizeOf(f);
@@ -181,16 +186,16 @@ bool BackupStore::recordLastChange(const ChangeRecord& change) {
                 hex(s.before) + "\t" + hex(s.after) + "\t" + hex(s.entryName) + "\n";
     // Written whole under another name first: a record is the old one or the new one.
     std::string reason;
-    const std::string path = platform::joinPath(folder_, lastChangeFile);
+    const std::string path = platform::joinPath(folder(), lastChangeFile);
     std::error_code error;
-    fs::create_directories(platform::fsPath(folder_), error);
+    fs::create_directories(platform::fsPath(folder()), error);
     if (!writeFile(path + ".new", text, reason)) return false;
     fs::rename(platform::fsPath(path + ".new"), platform::fsPath(path), error);
     return !error;
 }
 
 std::optional<ChangeRecord> BackupStore::lastChange() const {
-    const auto text = platform::readWholeFile(platform::joinPath(folder_, lastChangeFile));
+    const auto text = platform::readWholeFile(platform::joinPath(folder(), lastChangeFile));
     if (!text) return std::nullopt;
     ChangeRecord change;
     std::istringstream lines(*text);
@@ -225,12 +230,12 @@ std::optional<ChangeRecord> BackupStore::lastChange() const {
 
 void BackupStore::forgetLastChange() {
     std::error_code error;
-    fs::remove(platform::fsPath(platform::joinPath(folder_, lastChangeFile)), error);
+    fs::remove(platform::fsPath(platform::joinPath(folder(), lastChangeFile)), error);
 }
 
 std::vector<BackupListing> BackupStore::list() const {
     std::vector<BackupListing> out;
-    for (const auto& folder : backupFolders(folder_)) {
+    for (const auto& folder : backupFolders(folder())) {
         BackupListing backup{platform::utf8Of(folder), {}, {}};
         const auto origin =
             platform::readWholeFile(platform::utf8Of(folder / originFile)).value_or("");

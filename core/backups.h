@@ -43,8 +43,10 @@ struct BackupListing {
 
 class BackupStore {
   public:
+    // `folder` empty: "backup" in platform::userDataFolder(), found only when first needed,
+    // since finding it costs the window's start-up on Windows.
     explicit BackupStore(std::string folder) : folder_(std::move(folder)) {}
-    const std::string& folder() const { return folder_; }
+    const std::string& folder() const;
 
     // A backup folder of its own for one change, made on the first file; false with the reason
     // (Japanese) when the copy could not be made whole.
@@ -69,7 +71,7 @@ class BackupStore {
                                       std::string& reason);
     void prune() const;
 
-    std::string folder_;
+    mutable std::string folder_;
     std::string current_;  // the backup folder of the change under way
 };
 

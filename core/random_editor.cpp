@@ -13,10 +13,7 @@
 namespace core {
 
 CRandomEditor::CRandomEditor(Prompts& prompts, EditorOptions options)
-    : prompts_(prompts, progress_),
-      options_(std::move(options)),
-      backups_(options_.backupDir.empty() ? platform::joinPath(platform::userDataFolder(), "backup")
-                                          : options_.backupDir) {
+    : prompts_(prompts, progress_), options_(std::move(options)), backups_(options_.backupDir) {
     settingsPath_ =
         options_.settingsPath.empty() ? platform::defaultSettingsPath() : options_.settingsPath;
     if (!options_.remoteFolderOf) options_.remoteFolderOf = platform::mountPointOf;

@@ -2,8 +2,6 @@
 // catalogue program paths with '\' separators, and the drive root that holds a chosen REMOTE.LOG.
 #include "platform/paths.h"
 
-#include <shlobj.h>
-
 #include <algorithm>
 #include <array>
 #include <cwctype>
@@ -166,10 +164,19 @@ bool staysInside(const std::string& folder, const std::string& path) {
     return end == root.end() || (std::next(end) == root.end() && end->empty());
 }
 
+// From the environment Windows sets up for every user: the shell's own functions would load
+// shell32 and its train of DLLs at start-up.
 std::string userDataFolder() {
-    wchar_t folder[MAX_PATH] = {};
-    if (FAILED(::SHGetFolderPathW(nullptr, CSIDL_LOCAL_APPDATA, nullptr, 0, folder))) return {};
-    return fromWide(folder) + "\\VKRandom";
+    const auto variable = [](const wchar_t* name) {
+        std::wstring value(MAX_PATH, L'\0');
+        const DWORD n =
+            ::GetEnvironmentVariableW(name, value.data(), static_cast<DWORD>(value.size()));
+        value.resize(n < value.size() ? n : 0);
+        return value;
+    };
+    std::wstring local = variable(L"LOCALAPPDATA");
+    if (local.empty() && !(local = variable(L"USERPROFILE")).empty()) local += L"\\AppData\\Local";
+    return local.empty() ? std::string() : fromWide(local) + "\\VKRandom";
 }
 
 }  // namespace platform
