@@ -87,7 +87,8 @@ class FakePrompts : public core::Prompts {
     }
     bool runSettingsDialog(core::CRandomEditor& editor) override {
         shownSettings = editor.showSettings();
-        if (!settingsAnswer) return false;
+        if (folderInDialog) editor.chooseProgramFolder();  // the folder button, then Cancel
+        if (!settingsAnswer || folderInDialog) return false;
         editor.storeSettings(*settingsAnswer);
         return true;
     }
@@ -100,7 +101,8 @@ class FakePrompts : public core::Prompts {
     std::optional<core::SettingsChoice> settingsAnswer;  // nullopt: Cancel
     core::SettingsChoice shownSettings;
     std::vector<std::string> fileErrors;
-    bool yes = true;  // the answer to every question
+    bool yes = true;              // the answer to every question
+    bool folderInDialog = false;  // the settings dialog chooses a folder and is cancelled
 };
 
 }  // namespace testing_support

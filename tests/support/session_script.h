@@ -203,6 +203,12 @@ struct Session : SessionFixture {
             prompts.settingsAnswer = core::SettingsChoice{n(1), n(2)};
             editor->applySettings(window);
         });
+        on("folder-in-dialog", [&] {  // PATH: chosen with the dialog's folder button
+            prompts.answers = {text(1)};
+            prompts.folderInDialog = true;
+            editor->applySettings(window);
+            prompts.folderInDialog = false;
+        });
         on("set-checked", [&] { window.setChecked(n(1), flag(2)); });
         on("set-enabled", [&] { window.setEnabled(n(1), flag(2)); });
         on("choose-folder", [&] { EXPECT_EQ(editor->chooseProgramFolder(), flag(1)); });
