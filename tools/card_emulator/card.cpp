@@ -11,17 +11,13 @@
 #include <system_error>
 
 #include "emulator.h"
+#include "platform/text.h"
 
 namespace emulator {
 namespace fs = std::filesystem;
+using platform::asciiLowered;
 
 namespace {
-
-std::string lower(std::string_view text) {
-    std::string out(text);
-    for (char& c : out) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return out;
-}
 
 // The levels of a card path; nullopt when one of them would climb out of the root.
 std::optional<std::vector<std::string>> components(std::string_view path) {
@@ -44,9 +40,9 @@ std::optional<std::vector<std::string>> components(std::string_view path) {
 std::optional<fs::path> findEntry(const fs::path& dir, const std::string& name) {
     std::error_code error;
     if (fs::exists(fs::symlink_status(dir / name, error))) return dir / name;
-    const std::string wanted = lower(name);
+    const std::string wanted = asciiLowered(name);
     for (const auto& entry : fs::directory_iterator(dir, error))
-        if (lower(entry.path().filename().string()) == wanted) return entry.path();
+        if (asciiLowered(entry.path().filename().string()) == wanted) return entry.path();
     return std::nullopt;
 }
 
@@ -136,7 +132,7 @@ std::string boundaryOf(const std::string& contentType) {
 
 std::string kindOf(const Request& request) {
     const std::string path =
-        lower(percentDecode(request.target.substr(0, request.target.find('?'))));
+        asciiLowered(percentDecode(request.target.substr(0, request.target.find('?'))));
     if (request.method == "GET") return path == "/upload.cgi" ? "command" : "download";
     return request.method == "POST" && path == "/upload.cgi" ? "post" : "";
 }
@@ -155,7 +151,7 @@ Response Card::handle(const Request& request) {
     const std::string path = percentDecode(std::string_view(request.target).substr(0, question));
     const std::string_view query =
         question == std::string::npos ? "" : std::string_view(request.target).substr(question + 1);
-    const bool uploadCgi = lower(path) == "/upload.cgi";
+    const bool uploadCgi = asciiLowered(path) == "/upload.cgi";
     if (request.method == "GET" && uploadCgi) return command(query);
     if (request.method == "GET") return download(path);
     if (request.method == "POST" && uploadCgi) return upload(request);
@@ -168,7 +164,8 @@ Response Card::command(std::string_view query) {
     // One that would climb out of the root cannot be used; the card itself would say SUCCESS.
     if (dir && !components(*dir) && !faults_.updirLiteral) return word("ERROR");
     if (dir) upDir_ = *dir;
-    if (const auto stamp = queryValue(query, "FTIME"); stamp && lower(*stamp).starts_with("0x"))
+    if (const auto stamp = queryValue(query, "FTIME");
+        stamp && asciiLowered(*stamp).starts_with("0x"))
         fileTime_ = static_cast<std::uint32_t>(std::strtoul(stamp->c_str() + 2, nullptr, 16));
     return word(faults_.commandReply.value_or("SUCCESS"));
 }

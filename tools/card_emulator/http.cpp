@@ -14,6 +14,7 @@
 #include <string>
 
 #include "emulator.h"
+#include "platform/text.h"
 
 namespace emulator {
 
@@ -25,15 +26,6 @@ int stopPipe[2] = {-1, -1};
 constexpr int idleLimitMs = 10000;
 constexpr std::size_t headerLimit = 64 * 1024;
 constexpr std::size_t bodyLimit = 16 * 1024 * 1024;
-
-bool equalsIgnoringCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i)
-        if (std::tolower(static_cast<unsigned char>(a[i])) !=
-            std::tolower(static_cast<unsigned char>(b[i])))
-            return false;
-    return true;
-}
 
 std::string_view trim(std::string_view text) {
     while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
@@ -132,7 +124,7 @@ bool sleepFor(int ms) {
 
 std::string Request::header(std::string_view name) const {
     for (const auto& [key, value] : headers)
-        if (equalsIgnoringCase(key, name)) return value;
+        if (platform::equalsIgnoringCase(key, name)) return value;
     return {};
 }
 
