@@ -49,6 +49,8 @@ struct Camera : app::DialogRunner {
     INT_PTR run(app::Dialog& dialog, HWND owner) override {
         ShowWindow(dialog.create(owner), SW_SHOW);
         save(dialog.handle(), dialog.control(4) ? L"win32-settings" : L"win32-about");
+        // The whole screen once: where the main window and a dialog over it open.
+        if (dialog.control(4)) save(GetDesktopWindow(), L"win32-screen");
         dialog.end(IDCANCEL);
         return IDCANCEL;
     }
