@@ -112,6 +112,8 @@ class Parser {
             const std::string option = take();
             if (option == "--choose-folder") {
                 answer.chooseFolder = true;
+            } else if (option == "--no-folder") {
+                answer.noFolder = true;
             } else if (option == "--program-type") {
                 answer.programType = radioValue(option, 1, 4);
             } else if (option == "--connect-type") {
@@ -124,7 +126,9 @@ class Parser {
             result_.settingsDialog = true;
         }
         // The folder button ends in Cancel, which would discard any radio change.
-        if (answer.chooseFolder && (answer.programType || answer.connectType || answer.cardHost))
+        if ((answer.chooseFolder || answer.noFolder) &&
+            (answer.programType || answer.connectType || answer.cardHost ||
+             answer.chooseFolder == answer.noFolder))
             fail(say(Say::chooseFolderAlone));
     }
 

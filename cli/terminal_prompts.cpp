@@ -35,6 +35,10 @@ bool TerminalPrompts::runSettingsDialog(core::CRandomEditor& editor) {
         folderChosen_ = editor.chooseProgramFolder();
         return false;
     }
+    if (settingsAnswer_.noFolder) {
+        editor.clearProgramFolder();
+        return false;
+    }
     if (settingsAnswer_.programType) choice.programType = *settingsAnswer_.programType;
     if (settingsAnswer_.connectType) choice.connectType = *settingsAnswer_.connectType;
     if (settingsAnswer_.cardHost) choice.cardHost = *settingsAnswer_.cardHost;

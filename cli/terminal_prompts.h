@@ -20,6 +20,7 @@ struct SettingsAnswer {
     std::optional<int> connectType;
     std::optional<std::string> cardHost;
     bool chooseFolder = false;  // press the data-folder button, then Cancel; else OK
+    bool noFolder = false;      // press 「指定解除」, then Cancel
 };
 
 class TerminalPrompts : public core::Prompts {

@@ -31,8 +31,8 @@ constexpr std::array wordings{
     Wording{Say::unknownSettingsOption, "unknown settings option %1",
             "settings に %1 というオプションはありません"},
     Wording{Say::chooseFolderAlone,
-            "--choose-folder cannot be combined with another settings option",
-            "--choose-folder は settings のほかのオプションと一緒に使えません"},
+            "--choose-folder and --no-folder cannot be combined with another settings option",
+            "--choose-folder と --no-folder は settings のほかのオプションと一緒に使えません"},
     Wording{Say::numberRange, "%1 takes a number from %2 to %3",
             "%1 には %2 から %3 までの数を指定します"},
     Wording{Say::tryHelp, "Try 'vkrandom-cli --help'.",
@@ -76,6 +76,8 @@ constexpr std::string_view englishUsage =
     "                           the settings dialog opened on the current values, the given\n"
     "                           radios changed, then OK (what OK stores and reloads, as the GUI)\n"
     "  settings --choose-folder the dialog's data-folder button, then Cancel\n"
+    "  settings --no-folder     the dialog's 「指定解除」 (no program folder: FlashAir reads the\n"
+    "                           card itself), then Cancel\n"
     "\n"
     "Options:\n"
     "  --settings FILE          settings file (default: VKRandom.ini as the GUI finds it)\n"
@@ -120,6 +122,8 @@ constexpr std::string_view japaneseUsage =
     "                           設定ダイアログを今の値で開き、指定のラジオボタンを変えて\n"
     "                           OK を押す（OK で保存と再読み込み、GUI と同じ）\n"
     "  settings --choose-folder ダイアログの「データフォルダー指定」、続いてキャンセル\n"
+    "  settings --no-folder     ダイアログの「指定解除」(プログラムフォルダーなし: FlashAir では\n"
+    "                           カードの上を直接読み書き)、続いてキャンセル\n"
     "\n"
     "オプション:\n"
     "  --settings FILE          設定ファイル（既定: GUI と同じ探し方の VKRandom.ini）\n"

@@ -1,6 +1,7 @@
 #include "core/backups.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cstdio>
 #include <ctime>
 #include <sstream>
@@ -18,7 +19,7 @@ namespace {
 constexpr const char* originFile = "origin.txt";
 constexpr const char* lastChangeFile = "last-change.txt";
 
-std::string stamp(const std::tm& t) {
+std::string stampOf(const std::tm& t) {
     char text[32];
     std::snprintf(text, sizeof text, "%04d%02d%02d-%02d%02d%02d", t.tm_year + 1900, t.tm_mon + 1,
                   t.tm_mday, t.tm_hour, t.tm_min, t.tm_sec);
@@ -104,6 +105,10 @@ std::uintmax_t sizeOf(const fs::path& folder) {
 
 }  // namespace
 
+std::string BackupStore::now() {
+    return stampOf(platform::localNow());
+}
+
 const std::string& BackupStore::folder() const {
     if (folder_.empty()) folder_ = platform::joinPath(platform::userDataFolder(), "backup");
     return folder_;
@@ -117,8 +122,13 @@ std::optional<std::string> BackupStore::target(const ChangeOrigin& origin,
         return std::nullopt;
     }
     std::error_code error;
+    // No folder of the user's: never a backup in the working folder, which may be the card.
+    if (folder().empty()) {
+        reason = "バックアップの場所が分かりません";
+        return std::nullopt;
+    }
     if (current_.empty()) {
-        const std::string base = platform::joinPath(folder(), stamp(platform::localNow()));
+        const std::string base = platform::joinPath(folder(), BackupStore::now());
         std::string name = base;
         for (int n = 2; fs::exists(platform::fsPath(name), error); ++n)
             name = base + "-" + std::to_string(n);
@@ -153,8 +163,9 @@ bool BackupStore::saveCopy(const ChangeOrigin& origin, const std::string& fileNa
                            const std::string& sourcePath, std::string& reason) {
     const auto path = target(origin, fileName, reason);
     if (!path) return false;
-    if (platform::copyFileDurably(sourcePath, *path)) return true;
-    reason = fileErrorText(FileError(*path, platform::FileErrorCause::generic));
+    int error = 0;
+    if (platform::copyFileDurably(sourcePath, *path, &error)) return true;
+    reason = fileErrorText(FileError(*path, platform::fileErrorCauseOf(error)));
     return false;
 }
 
@@ -209,6 +220,7 @@ std::optional<ChangeRecord> BackupStore::lastChange() const {
             change.origin = *origin;
             hasOrigin = true;
         } else if (f[0] == "time" && f.size() == 2) {
+            if (!timeOfStamp(f[1]) || f[1].size() != 15) return std::nullopt;
             change.time = f[1];
         } else if (f[0] == "slot" && f.size() == 6) {
             const auto name = unhex(f[1]), before = unhex(f[3]), after = unhex(f[4]),
@@ -216,7 +228,12 @@ std::optional<ChangeRecord> BackupStore::lastChange() const {
             if (!name || !before || !after || !entry || before->size() != slotSize ||
                 after->size() != slotSize)
                 return std::nullopt;
-            SlotRecord s{*name, std::stoi(f[2]), *entry, {}, {}};
+            std::int32_t offset = -1;
+            const auto [end, error] =
+                std::from_chars(f[2].data(), f[2].data() + f[2].size(), offset);
+            if (error != std::errc() || end != f[2].data() + f[2].size() || offset < 0)
+                return std::nullopt;
+            SlotRecord s{*name, offset, *entry, {}, {}};
             std::copy(before->begin(), before->end(), s.before.begin());
             std::copy(after->begin(), after->end(), s.after.begin());
             change.changed.push_back(std::move(s));
@@ -224,7 +241,7 @@ std::optional<ChangeRecord> BackupStore::lastChange() const {
             return std::nullopt;  // not a record this program wrote
         }
     }
-    if (!hasOrigin || change.changed.empty()) return std::nullopt;
+    if (!hasOrigin || change.time.empty() || change.changed.empty()) return std::nullopt;
     return change;
 }
 

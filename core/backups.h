@@ -63,6 +63,9 @@ class BackupStore {
 
     std::vector<BackupListing> list() const;
 
+    // The local time as a backup's name begins with it ("YYYYMMDD-HHMMSS").
+    static std::string now();
+
     static constexpr int keepDays = 30;
     static constexpr std::uintmax_t keepBytes = 100u << 20;
 

@@ -2,11 +2,9 @@
 // undone. Both write through the same checked path as an export (a whole slot only, a backup
 // first, read back on the card), one write per program file.
 #include <algorithm>
-#include <cstdio>
 
 #include "core/messages.h"
 #include "core/random_editor.h"
-#include "platform/clock.h"
 #include "platform/encoding.h"
 
 namespace core {
@@ -27,14 +25,6 @@ std::string listed(std::string_view heading,
     return text;
 }
 
-std::string timeStamp() {
-    const std::tm t = platform::localNow();
-    char text[32];
-    std::snprintf(text, sizeof text, "%04d%02d%02d-%02d%02d%02d", t.tm_year + 1900, t.tm_mon + 1,
-                  t.tm_mday, t.tm_hour, t.tm_min, t.tm_sec);
-    return text;
-}
-
 }  // namespace
 
 ChangeOrigin CRandomEditor::origin() const {
@@ -43,9 +33,59 @@ ChangeOrigin CRandomEditor::origin() const {
 }
 
 void CRandomEditor::finishChange(const std::vector<SlotRecord>& written) {
-    if (!written.empty() && backups_.recordLastChange({origin(), timeStamp(), written}) && owner_)
-        owner_->setEnabled(idUndoButton, true);
+    if (!written.empty()) {
+        const bool recorded = backups_.recordLastChange({origin(), BackupStore::now(), written});
+        // An older record must not stay: undo would put back a change made before this one.
+        if (!recorded) backups_.forgetLastChange();
+        if (owner_) owner_->setEnabled(idUndoButton, recorded);
+    }
     backups_.endChange();
+}
+
+// Prepares one more file of a change; once the card was not reached, the files left are not
+// tried (one message 119, not one per file).
+void CRandomEditor::prepareNext(std::vector<PreparedFile>& files, const std::string& fileName,
+                                const std::vector<SlotTarget>& targets, const SlotDecider& decide) {
+    if (files.empty() || !files.back().exchangeFailed) {
+        files.push_back(prepareFile(fileName, targets, decide));
+        return;
+    }
+    PreparedFile& skipped = files.emplace_back();
+    skipped.fileName = fileName;
+    skipped.exchangeFailed = true;
+    for (const auto& t : targets) skipped.refused.emplace_back(t.entryName, reasonCardUnread);
+}
+
+// Writes the prepared files after the user said Yes, one write each, and shows what they hold
+// now; the slots written, for the record of the change.
+std::vector<SlotRecord> CRandomEditor::commitAll(
+    std::vector<PreparedFile>& files, std::vector<std::pair<std::string, std::string>>& refused,
+    bool* failed) {
+    std::vector<SlotRecord> written;
+    bool cardGone = false;
+    for (auto& file : files) {
+        const bool toWrite = !file.planned.empty();
+        if (cardGone) {
+            for (const auto& r : file.planned)
+                file.refused.emplace_back(r.entryName, reasonCardUnread);
+            file.planned.clear();
+            file.exchangeFailed = true;
+        } else {
+            commitFile(file, true);
+            cardGone = file.exchangeFailed;
+        }
+        if (failed && toWrite && file.planned.empty()) *failed = true;
+        written.insert(written.end(), file.planned.begin(), file.planned.end());
+        refused.insert(refused.end(), file.refused.begin(), file.refused.end());
+        if (owner_ && owner_->showsStates()) showStatesOfFile(file);
+    }
+    // The choices on show follow what the file holds now (quietly: a failure was told).
+    if (owner_ && selectedIndex_ >= 0) {
+        cardMessages_.setQuiet(true);
+        selectEntry(*owner_);
+        cardMessages_.setQuiet(false);
+    }
+    return written;
 }
 
 bool CRandomEditor::resetAll() {
@@ -63,12 +103,12 @@ bool CRandomEditor::resetAll() {
         }
         if (targets.empty()) continue;
         // A constant becomes the random read of the entry's own source; a random read stays.
-        files.push_back(prepareFile(
-            fileName, targets,
-            [this](const SlotTarget& t, std::span<const std::uint8_t> slot, std::string&) {
-                return slot[1] == 'm' ? std::nullopt
-                                      : std::optional(encodeChoice(0, item(t.index).sourceKind));
-            }));
+        prepareNext(files, fileName, targets,
+                    [this](const SlotTarget& t, std::span<const std::uint8_t> slot, std::string&) {
+                        return slot[1] == 'm'
+                                   ? std::nullopt
+                                   : std::optional(encodeChoice(0, item(t.index).sourceKind));
+                    });
         planned += files.back().planned.size();
     }
     if (planned == 0 && refused.empty() &&
@@ -78,13 +118,7 @@ bool CRandomEditor::resetAll() {
     }
     if (planned > 0 && !prompts_.askYesNo(msgResetAsk, prompts_.messageText(msgResetAsk)))
         return false;
-    std::vector<SlotRecord> written;
-    for (auto& file : files) {
-        commitFile(file);
-        written.insert(written.end(), file.planned.begin(), file.planned.end());
-        refused.insert(refused.end(), file.refused.begin(), file.refused.end());
-        if (owner_ && owner_->showsStates()) showStatesOfFile(file);
-    }
+    const auto written = commitAll(files, refused);
     finishChange(written);
     showMessage(prompts_, msgResetDone, count(written.size()),
                 listed("戻せなかった場所:", refused));
@@ -117,16 +151,16 @@ bool CRandomEditor::undoLastChange() {
         const auto& slots = file.second;
         std::vector<SlotTarget> targets;
         for (const SlotRecord* s : slots) targets.push_back({-1, s->offset, s->entryName});
-        files.push_back(prepareFile(
-            file.first, targets,
-            [&slots](const SlotTarget& t, std::span<const std::uint8_t> slot,
-                     std::string& refusal) -> std::optional<SlotBytes> {
-                const SlotRecord& s = **std::find_if(
-                    slots.begin(), slots.end(), [&](auto* r) { return r->offset == t.offset; });
-                if (std::equal(slot.begin(), slot.end(), s.after.begin())) return s.before;
-                refusal = reasonChangedSince;
-                return std::nullopt;
-            }));
+        prepareNext(files, file.first, targets,
+                    [&slots](const SlotTarget& t, std::span<const std::uint8_t> slot,
+                             std::string& refusal) -> std::optional<SlotBytes> {
+                        const SlotRecord& s =
+                            **std::find_if(slots.begin(), slots.end(),
+                                           [&](auto* r) { return r->offset == t.offset; });
+                        if (std::equal(slot.begin(), slot.end(), s.after.begin())) return s.before;
+                        refusal = reasonChangedSince;
+                        return std::nullopt;
+                    });
         planned += files.back().planned.size();
     }
     const std::string when = last->time.substr(4, 2) + "/" + last->time.substr(6, 2) + " " +
@@ -135,15 +169,9 @@ bool CRandomEditor::undoLastChange() {
         !prompts_.askYesNo(msgUndoAsk, applyInsert(prompts_.messageText(msgUndoAsk),
                                                    when + "、" + count(planned) + " か所")))
         return false;
-    std::size_t restored = 0;
     std::vector<std::pair<std::string, std::string>> left;
     bool failed = false;
-    for (auto& file : files) {
-        failed = !commitFile(file) || failed;
-        restored += file.planned.size();
-        left.insert(left.end(), file.refused.begin(), file.refused.end());
-        if (owner_ && owner_->showsStates()) showStatesOfFile(file);
-    }
+    const std::size_t restored = commitAll(files, left, &failed).size();
     backups_.endChange();
     // A failed write can be tried again; otherwise the change is undone as far as it can be.
     if (!failed) backups_.forgetLastChange();

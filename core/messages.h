@@ -75,6 +75,7 @@ inline constexpr std::string_view reasonBeyondLabels = "選択肢にない値が
 inline constexpr std::string_view reasonDuplicate = "同じ名前の項目が前にあります";
 inline constexpr std::string_view reasonNameTooLong = "ファイル名が長すぎます";
 inline constexpr std::string_view reasonChangedSince = "変更の後に書き換えられています";
+inline constexpr std::string_view reasonChangedMeanwhile = "読んだ後にファイルが書き換えられました";
 inline constexpr std::string_view randomLabel = "ランダム(標準)";
 
 // Open-file filters: description and pattern.

@@ -5,12 +5,15 @@
 
 #include "core/messages.h"
 #include "core/random_editor.h"
+#include "core/slot_access.h"
 #include "platform/encoding.h"
 #include "platform/file_io.h"
 #include "platform/text.h"
 
 namespace core {
 namespace {
+
+using namespace detail;
 
 std::string withUtf8(std::string_view cp932) {
     return platform::cp932ToUtf8Lossy(cp932);
@@ -41,50 +44,44 @@ std::vector<std::pair<std::string, std::vector<int>>> CRandomEditor::linesByFile
     return groups;
 }
 
-// On the card: one download of the file's start, up to its last slot, for all its entries.
-void CRandomEditor::readFileStates(const std::string& fileName, const std::vector<int>& lines,
-                                   std::vector<EntryState>& states) {
+// The states of the entries `indices` of one program file: locally one read of 31 bytes each, on
+// the card one download of the file's start up to its last slot for all of them.
+std::vector<EntryState> CRandomEditor::readFileStates(const std::string& fileName,
+                                                      const std::vector<int>& indices) {
+    std::vector<EntryState> states;
     if (!usesCard()) {
-        for (const int line : lines) states[line] = readState(lines_[line]);
-        return;
+        for (const int index : indices) states.push_back(readState(index));
+        return states;
     }
     std::size_t count = 0;
-    for (const int line : lines) {
-        const auto& e = item(lines_[line]);
-        if (e.slotOffset >= 0 &&
-            static_cast<std::size_t>(e.slotOffset) + slotSize <= programBufferSize)
-            count = std::max(count, static_cast<std::size_t>(e.slotOffset) + slotWindowSize);
-    }
-    if (count == 0) {  // no slot a write could reach
-        for (const int line : lines) states[line] = {-1, false, std::string(reasonOutsideFile)};
-        return;
-    }
-    std::vector<char> path(std::max<std::size_t>(count, 256));
-    const bool named = transfer::percentEncodePath(fileName, path.data(), path.size()).has_value();
+    for (const int index : indices)
+        if (slotInRange(item(index).slotOffset))
+            count =
+                std::max(count, static_cast<std::size_t>(item(index).slotOffset) + slotWindowSize);
     std::vector<std::uint8_t> bytes(count);
+    const auto path = encodedCardPath(fileName, std::max(count, cardPathCapacity));
     auto& card = cardClient();
-    const std::size_t n = named ? card.downloadFile(path.data(), bytes) : 0;
+    const std::size_t n = count > 0 && path ? card.downloadFile(*path, bytes) : 0;
     std::string_view unread;
-    if (!named)
+    if (!path)
         unread = reasonNameTooLong;
-    else if (card.lastReply().failure != transfer::HttpFailure::none)
+    else if (count > 0 && card.lastReply().failure != transfer::HttpFailure::none)
         unread = reasonCardUnread;
-    else if (card.lastStatus() == 404)
+    else if (count > 0 && card.lastStatus() == 404)
         unread = reasonFileMissing;
-    else if (card.lastStatus() != 200)
+    else if (count > 0 && card.lastStatus() != 200)
         unread = reasonCardUnread;
-    bytes.resize(n);
-    for (const int line : lines) {
-        const auto& e = item(lines_[line]);
-        const auto offset = static_cast<std::size_t>(std::max(e.slotOffset, 0));
-        if (!unread.empty())
-            states[line] = {-1, false, std::string(unread)};
-        else if (e.slotOffset < 0 || offset + slotSize > programBufferSize)
-            states[line] = {-1, false, std::string(reasonOutsideFile)};
+    for (const int index : indices) {
+        const auto& e = item(index);
+        const auto offset = std::min(static_cast<std::size_t>(std::max(e.slotOffset, 0)), n);
+        if (!slotInRange(e.slotOffset))
+            states.push_back({-1, false, std::string(reasonOutsideFile)});
+        else if (!unread.empty())
+            states.push_back({-1, false, std::string(unread)});
         else
-            states[line] =
-                judge(e, std::span(bytes).subspan(std::min(offset, n), n - std::min(offset, n)));
+            states.push_back(judge(e, std::span(bytes).first(n).subspan(offset)));
     }
+    return states;
 }
 
 std::vector<EntryState> CRandomEditor::readStates() {
@@ -92,16 +89,18 @@ std::vector<EntryState> CRandomEditor::readStates() {
     // A card that cannot be reached is one reason beside every line, not a box per file.
     cardMessages_.setQuiet(true);
     for (const auto& [fileName, lines] : linesByFile()) {
-        std::vector<int> own;
+        std::vector<int> own, indices;
         for (const int line : lines) {
             if (isDuplicate(lines_[line]))
                 states[line] = {-1, false, std::string(reasonDuplicate)};
             else if (cardMessages_.failedQuietly())
                 states[line] = {-1, false, std::string(reasonCardUnread)};
             else
-                own.push_back(line);
+                own.push_back(line), indices.push_back(lines_[line]);
         }
-        if (!own.empty()) readFileStates(fileName, own, states);
+        const auto read =
+            indices.empty() ? std::vector<EntryState>{} : readFileStates(fileName, indices);
+        for (std::size_t k = 0; k < own.size(); ++k) states[own[k]] = read[k];
     }
     cardMessages_.setQuiet(false);
     return states;
@@ -125,25 +124,31 @@ void CRandomEditor::showStates(EditorWindow& window) {
 }
 
 void CRandomEditor::showStatesOfFile(const PreparedFile& file) {
-    std::vector<int> lines;
+    std::vector<int> lines, indices;
     const std::string key = fileKey(file.fileName);
     for (std::size_t line = 0; line < lines_.size(); ++line)
         if (!isDuplicate(lines_[line]) && fileKey(item(lines_[line]).fileName) == key)
-            lines.push_back(static_cast<int>(line));
-    std::vector<EntryState> states(lines_.size());
-    // On the card the file was read back whole after the write: what it holds is known.
+            lines.push_back(static_cast<int>(line)), indices.push_back(lines_[line]);
+    std::vector<EntryState> states;
     if (usesCard() && file.known) {
-        for (const int line : lines) {
-            const auto& e = item(lines_[line]);
-            const auto offset = std::min(static_cast<std::size_t>(e.slotOffset), file.read.size());
-            states[line] =
-                judge(e, std::span(file.read).subspan(
-                             offset, std::min(slotWindowSize, file.read.size() - offset)));
+        // On the card the file was read whole, and after a write read back: what it holds is
+        // known.
+        for (const int index : indices) {
+            const auto& e = item(index);
+            const auto offset =
+                std::min(static_cast<std::size_t>(std::max(e.slotOffset, 0)), file.read.size());
+            states.push_back(judge(e, std::span(file.read).subspan(offset)));
         }
+    } else if (usesCard() && file.exchangeFailed) {
+        states.assign(indices.size(), {-1, false, std::string(reasonCardUnread)});
     } else {
-        readFileStates(file.fileName, lines, states);
+        // Read again, quietly: the failure that made this necessary has been told already.
+        cardMessages_.setQuiet(true);
+        states = readFileStates(file.fileName, indices);
+        cardMessages_.setQuiet(false);
     }
-    for (const int line : lines) owner_->setLineNote(line, stateText(lines_[line], states[line]));
+    for (std::size_t k = 0; k < lines.size(); ++k)
+        owner_->setLineNote(lines[k], stateText(indices[k], states[k]));
 }
 
 std::vector<std::string> CRandomEditor::checkCatalogue() {
@@ -153,11 +158,11 @@ std::vector<std::string> CRandomEditor::checkCatalogue() {
 }
 
 std::string CRandomEditor::statusText() const {
-    std::string text = usesCard() ? "作業場所: FlashAir（" + settings_.cardHost + "）"
-                       : settings_.programFolder.empty()
-                           ? std::string("作業場所: まだ決まっていません（設定ボタンから）")
-                           : "作業場所: " + settings_.programFolder;
-    if (executed_) text += "　実行を指示しました（" + executedAt_ + "）";
+    std::string text = executed_ ? "実行を指示しました（" + executedAt_ + "）　" : "";
+    text += usesCard() ? "作業場所: FlashAir（" + settings_.cardHost + "）"
+            : settings_.programFolder.empty()
+                ? std::string("作業場所: まだ決まっていません（設定ボタンから）")
+                : "作業場所: " + settings_.programFolder;
     return text;
 }
 

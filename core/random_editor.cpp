@@ -63,6 +63,12 @@ bool CRandomEditor::chooseProgramFolder() {
     return true;
 }
 
+void CRandomEditor::clearProgramFolder() {
+    settings_.programFolder.clear();
+    settings_.programFolderCut = false;
+    settingsStoreFailed_ = !writeProgramFolder(settingsPath_, settings_.programFolder);
+}
+
 bool CRandomEditor::loadCatalogue() {
     items_.clear();
     const std::string name = catalogueFileName(settings_.programType);
@@ -152,7 +158,8 @@ bool CRandomEditor::storeSettings(SettingsChoice choice) {
     const std::string host = first == std::string::npos
                                  ? std::string()
                                  : typed.substr(first, typed.find_last_not_of(" \t") - first + 1);
-    if (!host.empty() && !transfer::isCardHost(host)) {
+    // A host stored by hand is left as it is: only one the user types is checked.
+    if (host != settings_.cardHostSetting && !host.empty() && !transfer::isCardHost(host)) {
         showMessage(prompts_, msgCardHostInvalid);
         return false;
     }

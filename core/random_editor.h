@@ -85,6 +85,8 @@ class CRandomEditor {
     bool busy() const { return progress_.running(); }
     TransferProgress& transferProgress() { return progress_; }
     bool chooseProgramFolder();
+    // No program folder any more: with FlashAir the programs are then read on the card.
+    void clearProgramFolder();
 
     bool loadCatalogue();
     void freeCatalogue(bool releaseTable);
@@ -181,6 +183,8 @@ class CRandomEditor {
         std::string fileName;
         std::vector<std::uint8_t> read, changed;  // as read, and with the planned slots
         bool known = false;                       // `read` is what the file holds now
+        bool exchangeFailed = false;              // the card was not reached (119 shown)
+        std::string encodedPath;                  // on the card
         std::optional<std::string> localPath;
         std::optional<std::pair<std::optional<std::string>, std::string>> cardTarget;
         std::vector<SlotRecord> planned;
@@ -188,13 +192,19 @@ class CRandomEditor {
     };
     PreparedFile prepareFile(const std::string& fileName, const std::vector<SlotTarget>& targets,
                              const SlotDecider& decide);
-    bool commitFile(PreparedFile& file);
+    // `afterQuestion`: the user was asked in between, so a card file is read again first.
+    bool commitFile(PreparedFile& file, bool afterQuestion = false);
     void finishChange(const std::vector<SlotRecord>& written);
+    void prepareNext(std::vector<PreparedFile>& files, const std::string& fileName,
+                     const std::vector<SlotTarget>& targets, const SlotDecider& decide);
+    std::vector<SlotRecord> commitAll(std::vector<PreparedFile>& files,
+                                      std::vector<std::pair<std::string, std::string>>& refused,
+                                      bool* failed = nullptr);
     ChangeOrigin origin() const;
     // The listed lines, grouped by the program file their entries name.
     std::vector<std::pair<std::string, std::vector<int>>> linesByFile() const;
-    void readFileStates(const std::string& fileName, const std::vector<int>& lines,
-                        std::vector<EntryState>& states);
+    std::vector<EntryState> readFileStates(const std::string& fileName,
+                                           const std::vector<int>& indices);
     void showStatesOfFile(const PreparedFile& file);
     bool isDuplicate(int index) const { return findEntryByName(item(index).name) != index; }
 
@@ -202,7 +212,6 @@ class CRandomEditor {
     ProgramPath programPathOf(const RandomItem& item) const;
     ProgramPath programPathOf(const std::string& fileName) const;
     std::string fileKey(const std::string& fileName) const;
-    EntryState readStateFromCard(const RandomItem& item);
     EntryState judge(const RandomItem& item, std::span<const std::uint8_t> window) const;
 
     TransferProgress progress_;

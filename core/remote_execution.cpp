@@ -8,6 +8,7 @@
 #include "core/file_error.h"
 #include "core/messages.h"
 #include "core/random_editor.h"
+#include "core/slot_access.h"
 #include "platform/clock.h"
 #include "platform/file_io.h"
 #include "platform/paths.h"
@@ -17,7 +18,6 @@ namespace {
 
 constexpr std::string_view programCopyName = "ADDON\\TEMP.VX4";
 constexpr std::string_view remoteLogPath = "ADDON\\REMOTE.LOG";
-constexpr std::size_t cardPathCapacity = 256;
 
 void putWord(RemoteLogRecord& r, std::size_t at, std::uint16_t value) {
     r[at] = static_cast<std::uint8_t>(value & 0xFF);
@@ -65,7 +65,7 @@ bool CRandomEditor::executeSelected() {
 bool CRandomEditor::executeOnCard(const ProgramPath& programPath) {
     std::vector<std::uint8_t> program;
     if (!programPath.composed.empty() && programPath.composed.front() == '\\') {
-        std::vector<char> encoded(cardPathCapacity);
+        std::vector<char> encoded(detail::cardPathCapacity);
         if (!transfer::percentEncodePath(std::string_view(programPath.composed).substr(1),
                                          encoded.data(), encoded.size())) {
             showMessage(prompts_, msgProgramReadFailed);
@@ -91,7 +91,8 @@ bool CRandomEditor::executeOnCard(const ProgramPath& programPath) {
     }
     if (program.empty()) return false;
     // The record only follows a program the card is known to hold as sent.
-    if (cardClient().uploadVerified(std::string("ADDON"), "TEMP.VX4", program))
+    const auto copy = detail::encodedCardPath(programCopyName);
+    if (copy && cardClient().uploadVerified(std::string("ADDON"), "TEMP.VX4", program, *copy))
         executed_ = sendRemoteLogToCard();
     return true;
 }

@@ -6,13 +6,12 @@
 #include "core/choice_slot.h"
 #include "core/messages.h"
 #include "core/random_editor.h"
+#include "core/slot_access.h"
 #include "platform/file_io.h"
 
 namespace core {
-namespace {
 
-// Card paths are percent-encoded into fixed buffers; a longer path is refused, never cut.
-constexpr std::size_t cardPathCapacity = 256;
+namespace detail {
 
 std::optional<std::string> encodedCardPath(std::string_view name, std::size_t capacity) {
     std::vector<char> buffer(capacity);
@@ -20,8 +19,8 @@ std::optional<std::string> encodedCardPath(std::string_view name, std::size_t ca
     return std::string(buffer.data());
 }
 
-// Directory and name of a card file: the UTF-8 name cut at its last separator. The card takes
-// '/' for a folder separator as it takes '\\', so the upload names the file the download read.
+// The UTF-8 name cut at its last separator. The card takes '/' for a folder separator as it
+// takes '\\', so the upload names the file the download read.
 std::optional<std::pair<std::optional<std::string>, std::string>> cardUploadTarget(
     std::string_view cp932Name) {
     std::vector<char> buffer(cardPathCapacity);
@@ -34,16 +33,19 @@ std::optional<std::pair<std::optional<std::string>, std::string>> cardUploadTarg
     return std::pair{std::optional<std::string>{dir}, utf8.substr(cut + 1)};
 }
 
-// Choices the window can show: a 15th label has no radio button, so it is never offered.
+bool slotInRange(std::int32_t offset) {
+    return offset >= 0 && static_cast<std::size_t>(offset) + slotSize <= programBufferSize;
+}
+
 int offeredChoices(const RandomItem& e) {
     return std::min(e.labelCount, maxShownChoices);
 }
 
-// Only a slot that lies wholly in the part of a program a write handles is editable: a slot
-// written in part would leave a broken element in the program.
-bool slotInRange(std::int32_t offset) {
-    return offset >= 0 && static_cast<std::size_t>(offset) + slotSize <= programBufferSize;
-}
+}  // namespace detail
+
+namespace {
+
+using namespace detail;
 
 EntryState unreadable(std::string_view reason) {
     return {-1, false, std::string(reason)};
@@ -68,7 +70,7 @@ EntryState CRandomEditor::readState(int index) {
     if (index < 0 || index >= itemCount()) return {};
     const auto& e = item(index);
     if (!slotInRange(e.slotOffset)) return unreadable(reasonOutsideFile);
-    if (usesCard()) return readStateFromCard(e);
+    if (usesCard()) return readFileStates(e.fileName, {index}).front();
     const auto path = programPathOf(e).native;
     const auto window =
         path ? platform::readAt(*path, static_cast<std::uint64_t>(e.slotOffset), slotWindowSize)
@@ -78,21 +80,6 @@ EntryState CRandomEditor::readState(int index) {
 
 int CRandomEditor::readChoice(int index) {
     return readState(index).choice;
-}
-
-EntryState CRandomEditor::readStateFromCard(const RandomItem& e) {
-    const std::size_t count = static_cast<std::size_t>(e.slotOffset) + slotWindowSize;
-    const auto path = encodedCardPath(e.fileName, count);
-    if (!path) return unreadable(reasonNameTooLong);
-    std::vector<std::uint8_t> buffer(count);
-    auto& card = cardClient();
-    const auto n = card.downloadFile(*path, buffer);
-    if (card.lastReply().failure != transfer::HttpFailure::none)
-        return unreadable(reasonCardUnread);
-    if (card.lastStatus() == 404) return unreadable(reasonFileMissing);
-    if (card.lastStatus() != 200) return unreadable(reasonCardUnread);
-    const auto offset = static_cast<std::size_t>(e.slotOffset);
-    return judge(e, std::span(buffer).subspan(std::min(offset, n), n - std::min(offset, n)));
 }
 
 CRandomEditor::PreparedFile CRandomEditor::prepareFile(const std::string& fileName,
@@ -105,11 +92,13 @@ CRandomEditor::PreparedFile CRandomEditor::prepareFile(const std::string& fileNa
         return std::move(file);
     };
     if (usesCard()) {
-        const auto path = encodedCardPath(fileName, cardPathCapacity);
+        const auto path = encodedCardPath(fileName);
         file.cardTarget = cardUploadTarget(fileName);
         if (!path || !file.cardTarget) return refuseAll(reasonNameTooLong);
+        file.encodedPath = *path;
         // Anything but the whole file (an error page, a cut file) must never go back to the card.
         auto whole = cardClient().downloadWhole(*path, programBufferSize);
+        file.exchangeFailed = !whole.bytes && whole.refusal.empty();
         if (!whole.bytes)
             return refuseAll(whole.refusal.empty() ? reasonCardUnread : whole.refusal);
         file.read = std::move(*whole.bytes);
@@ -152,21 +141,35 @@ CRandomEditor::PreparedFile CRandomEditor::prepareFile(const std::string& fileNa
     return file;
 }
 
-bool CRandomEditor::commitFile(PreparedFile& file) {
+bool CRandomEditor::commitFile(PreparedFile& file, bool afterQuestion) {
     if (file.planned.empty()) return true;
-    const auto refusePlanned = [&](const std::string& reason) {
+    const auto refusePlanned = [&](std::string_view reason, bool known = false) {
         for (const auto& r : file.planned) file.refused.emplace_back(r.entryName, reason);
         file.planned.clear();
-        file.known = false;  // a failed write may have left anything
+        file.known = known;  // a failed write may have left anything
         return false;
     };
+    // Only over the very bytes the slots were checked in: a program changed meanwhile (while a
+    // question was open, or by another program) is not written over.
+    if (file.localPath) {
+        if (platform::readPrefix(*file.localPath, programBufferSize) != file.read)
+            return refusePlanned(reasonChangedMeanwhile);
+    } else if (afterQuestion) {
+        const auto now = cardClient().downloadWhole(file.encodedPath, programBufferSize);
+        file.exchangeFailed = !now.bytes && now.refusal.empty();
+        if (now.bytes != file.read)
+            return refusePlanned(now.bytes             ? reasonChangedMeanwhile
+                                 : now.refusal.empty() ? reasonCardUnread
+                                                       : std::string_view(now.refusal));
+    }
     // The file as it was read goes to the backups first; without that copy nothing is written.
     std::string reason;
     const bool saved = file.localPath
                            ? backups_.saveCopy(origin(), file.fileName, *file.localPath, reason)
                            : backups_.save(origin(), file.fileName, file.read, reason);
     if (!saved)
-        return refusePlanned("バックアップを作れないため書き込んでいません（" + reason + "）");
+        return refusePlanned("バックアップを作れないため書き込んでいません（" + reason + "）",
+                             true);
     if (file.localPath) {
         std::vector<platform::Patch> patches;
         for (const auto& r : file.planned)
@@ -174,7 +177,7 @@ bool CRandomEditor::commitFile(PreparedFile& file) {
         if (!platform::patchInPlace(*file.localPath, patches, programBufferSize))
             return refusePlanned("ファイルに書き込めませんでした");
     } else if (!cardClient().uploadVerified(file.cardTarget->first, file.cardTarget->second,
-                                            file.changed)) {
+                                            file.changed, file.encodedPath)) {
         return refusePlanned("カードに書き込めませんでした");
     }
     file.read = file.changed;

@@ -32,8 +32,9 @@ struct Patch {
 };
 bool patchInPlace(const std::string& path, std::span<const Patch> patches, std::uint64_t limit);
 
-// Copies `from` to `to` (replacing it) completely, then flushes it. A short copy is a failure.
-bool copyFileDurably(const std::string& from, const std::string& to);
+// Copies `from` to `to` (replacing it) completely, then flushes it. A short copy is a failure;
+// `error` then receives errno (POSIX) or GetLastError() (Windows) of it.
+bool copyFileDurably(const std::string& from, const std::string& to, int* error = nullptr);
 
 // Why a file operation failed, for the file-error text. Both systems map their own error codes
 // to these causes, so the user reads the same texts on either.

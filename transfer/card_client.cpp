@@ -154,12 +154,11 @@ bool CardClient::uploadFile(const std::optional<std::string>& directory, std::st
 }
 
 bool CardClient::uploadVerified(const std::optional<std::string>& directory, std::string_view name,
-                                std::span<const std::uint8_t> data) {
+                                std::span<const std::uint8_t> data, std::string_view encodedPath) {
     if (!uploadFile(directory, name, data)) return false;
     // The card answers SUCCESS to a command whose folder it cannot use, so only the file read
     // back from where it should be tells that it is there, whole.
-    const std::string path = directory ? *directory + "/" + std::string(name) : std::string(name);
-    const WholeFile back = downloadWhole(percentEncoded(path), data.size());
+    const WholeFile back = downloadWhole(encodedPath, data.size());
     if (!back.bytes) {
         fail(CardFault::uploadFailed, back.refusal.empty() ? "書き込んだファイルを読み戻せない"
                                                            : "読み戻し: " + back.refusal);
@@ -277,15 +276,7 @@ std::optional<std::size_t> toUtf8(std::string_view ansi, char* buffer, std::size
     return utf8->size();
 }
 
-std::optional<std::size_t> percentEncodePath(std::string_view ansi, char* buffer,
-                                             std::size_t capacity) {
-    if (buffer && capacity > 0) buffer[0] = '\0';
-    const std::optional<std::string> utf8 = withoutNul(ansi);
-    if (!buffer || !utf8 || utf8->size() * 3 >= capacity) return std::nullopt;
-    const std::string encoded = percentEncoded(*utf8);
-    std::memcpy(buffer, encoded.c_str(), encoded.size() + 1);
-    return utf8->size();
-}
+namespace {
 
 // Every byte, separators and letters alike, so the card sees one unambiguous path.
 std::string percentEncoded(std::string_view utf8) {
@@ -294,6 +285,18 @@ std::string percentEncoded(std::string_view utf8) {
     out.reserve(utf8.size() * 3);
     for (const unsigned char byte : utf8) out.append({'%', hex[byte >> 4], hex[byte & 0x0F]});
     return out;
+}
+
+}  // namespace
+
+std::optional<std::size_t> percentEncodePath(std::string_view ansi, char* buffer,
+                                             std::size_t capacity) {
+    if (buffer && capacity > 0) buffer[0] = '\0';
+    const std::optional<std::string> utf8 = withoutNul(ansi);
+    if (!buffer || !utf8 || utf8->size() * 3 >= capacity) return std::nullopt;
+    const std::string encoded = percentEncoded(*utf8);
+    std::memcpy(buffer, encoded.c_str(), encoded.size() + 1);
+    return utf8->size();
 }
 
 }  // namespace transfer

@@ -72,10 +72,11 @@ class CardClient {
     // is refused before anything is sent.
     bool uploadFile(const std::optional<std::string>& directory, std::string_view name,
                     std::span<const std::uint8_t> data);
-    // uploadFile, then the file downloaded again from <directory>/<name>: true only when the card
-    // holds exactly `data`. One exchange more, for the files the robot runs from.
+    // uploadFile, then the file downloaded again from `encodedPath` (its path as a download
+    // names it): true only when the card holds exactly `data`. One exchange more, for the files
+    // the robot runs from.
     bool uploadVerified(const std::optional<std::string>& directory, std::string_view name,
-                        std::span<const std::uint8_t> data);
+                        std::span<const std::uint8_t> data, std::string_view encodedPath);
 
     void setProgressHook(ProgressHook hook) { progress_ = std::move(hook); }
     void setLimits(const HttpLimits& limits) { limits_ = limits; }
@@ -129,7 +130,5 @@ std::optional<std::size_t> toUtf8(std::string_view ansi, char* buffer, std::size
 // encoded text and its terminator do not fit or the text is not CP932.
 std::optional<std::size_t> percentEncodePath(std::string_view ansi, char* buffer,
                                              std::size_t capacity);
-// UTF-8 text with every byte written as %XX.
-std::string percentEncoded(std::string_view utf8);
 
 }  // namespace transfer

@@ -24,6 +24,10 @@ CDefineDlg::CDefineDlg(core::CRandomEditor& editor, QWidget* parent)
         editor_.chooseProgramFolder();
         showSource();
     });
+    connect(controls_.get<QPushButton>(idNoFolder), &QPushButton::clicked, this, [this] {
+        editor_.clearProgramFolder();
+        showSource();
+    });
     // The line under the buttons follows what is checked and typed.
     connect(connectTypes_, &QButtonGroup::idToggled, this, [this] { showSource(); });
     auto* host = controls_.get<QLineEdit>(idCardHost);

@@ -25,7 +25,8 @@ class CDefineDlg : public QDialog {
         idTypePallo = 1043,
         idTypePalloMode = 1044,
         idTypeLumo2 = 1045,
-        idCardHost = 1046,  // beyond the original dialog: the card's name or address
+        idCardHost = 1046,  // beyond the original dialog: the card's name or address,
+        idNoFolder = 1049,  // no program folder,
         idSource = 1048,    // and where the programs are read with what is checked
     };
 

@@ -48,8 +48,11 @@ bool CDefineDlg::onCommand(int id, int code) {
         if (editor_.storeSettings(checkedChoice())) end(IDOK);
         return true;
     }
-    if (id == idDataFolder) {
-        editor_.chooseProgramFolder();
+    if (id == idDataFolder || id == idNoFolder) {
+        if (id == idDataFolder)
+            editor_.chooseProgramFolder();
+        else
+            editor_.clearProgramFolder();
         showSource();
         return true;
     }

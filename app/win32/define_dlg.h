@@ -15,7 +15,8 @@ class CDefineDlg : public Dialog {
         idConnectFlashAir = 1036,
         idTypeVesk = 1042,  // program type t is 1041 + t
         idTypeLumo2 = 1045,
-        idCardHost = 1046,  // beyond the original dialog: the card's name or address
+        idCardHost = 1046,  // beyond the original dialog: the card's name or address,
+        idNoFolder = 1049,  // no program folder,
         idSource = 1048,    // and where the programs are read with what is checked
     };
 

@@ -121,17 +121,21 @@ bool patchInPlace(const std::string& path, std::span<const Patch> patches, std::
     return ::fsync(fd.get()) == 0 && fd.close();
 }
 
-bool copyFileDurably(const std::string& from, const std::string& to) {
+bool copyFileDurably(const std::string& from, const std::string& to, int* error) {
+    const auto failed = [error] {
+        if (error) *error = errno;
+        return false;
+    };
     // Non-blocking opens and a regular source only: a FIFO at either end must not hang.
     Fd source(openRetrying(from.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
     struct stat st {};
-    if (!source.valid() || ::fstat(source.get(), &st) != 0 || !S_ISREG(st.st_mode)) return false;
+    if (!source.valid() || ::fstat(source.get(), &st) != 0) return failed();
+    if (!S_ISREG(st.st_mode)) return errno = EINVAL, failed();
     Fd dest(openRetrying(to.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NONBLOCK | O_CLOEXEC, 0644));
-    if (!dest.valid()) return false;
-    if (!copyContent(source.get(), dest.get())) return false;
-    bool synced = ::fsync(dest.get()) == 0;
-    bool destClosed = dest.close();
-    return source.close() && synced && destClosed;
+    if (!dest.valid() || !copyContent(source.get(), dest.get()) || ::fsync(dest.get()) != 0 ||
+        !dest.close() || !source.close())
+        return failed();
+    return true;
 }
 
 // Nothing on POSIX reports a removal of the current folder; that cause comes only from Windows.

@@ -111,14 +111,19 @@ bool patchInPlace(const std::string& path, std::span<const Patch> patches, std::
     return ::FlushFileBuffers(file.get()) && file.close();
 }
 
-bool copyFileDurably(const std::string& from, const std::string& to) {
+bool copyFileDurably(const std::string& from, const std::string& to, int* error) {
+    const auto failed = [error] {
+        if (error) *error = static_cast<int>(::GetLastError());
+        return false;
+    };
     Handle source = openFile(from, GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING);
-    if (!isDiskFile(source)) return false;
+    if (!isDiskFile(source)) return failed();
     source.close();
-    if (!::CopyFileW(toWide(from).c_str(), toWide(to).c_str(), FALSE)) return false;
+    if (!::CopyFileW(toWide(from).c_str(), toWide(to).c_str(), FALSE)) return failed();
     // CopyFile leaves the data in the cache; the robot reads the card right after.
     Handle dest = openFile(to, GENERIC_WRITE, FILE_SHARE_READ, OPEN_EXISTING);
-    return isDiskFile(dest) && ::FlushFileBuffers(dest.get()) && dest.close();
+    if (!isDiskFile(dest) || !::FlushFileBuffers(dest.get()) || !dest.close()) return failed();
+    return true;
 }
 
 FileErrorCause fileErrorCauseOf(int errorCode) {

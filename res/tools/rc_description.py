@@ -22,7 +22,7 @@ FLAGS = {"WS_GROUP": "group", "WS_TABSTOP": "tabStop", "BS_DEFPUSHBUTTON": "defa
 # Styles that change nothing the Qt windows show or do.
 PLAIN = set("WS_CHILD WS_BORDER WS_VSCROLL WS_HSCROLL SS_LEFT SS_NOPREFIX SS_LEFTNOWORDWRAP "
             "ES_LEFT ES_AUTOHSCROLL LBS_NOTIFY LBS_NOINTEGRALHEIGHT LBS_HASSTRINGS PBS_SMOOTH "
-            "BS_LEFT BS_VCENTER LBS_OWNERDRAWFIXED SS_ENDELLIPSIS".split())
+            "BS_LEFT BS_VCENTER LBS_OWNERDRAWFIXED SS_ENDELLIPSIS SS_PATHELLIPSIS".split())
 CLASS_OF = dict(BS="Button", SS="Static", ES="Edit", LBS="ListBox", PBS="msctls_progress32")
 TOKEN = re.compile(r'//.*|("(?:[^"]|"")*"|[-\w]+|[,|])')
 ESCAPES = {"n": "\n", "t": "\t", "\\": "\\"}

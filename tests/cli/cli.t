@@ -125,6 +125,14 @@
   CONNECT_TYPE=0^M$
   [DATA]^M$
   PATH=PWD^M$
+  $ cli settings --no-folder && showIni
+  [131]
+  [dialog] STARTUP.XML
+  [139]
+  [REMOTE]^M$
+  CONNECT_TYPE=0^M$
+  [DATA]^M$
+  PATH=^M$
 
 # Settings that cannot be stored (the settings path is a folder): status 1 and the reason, here
 # for a Japanese user.

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <deque>
+#include <functional>
 #include <map>
 #include <optional>
 #include <set>
@@ -76,6 +77,7 @@ class FakePrompts : public core::Prompts {
     }
     bool askYesNo(int id, const std::string& text) override {
         showMessage(id, text);
+        if (duringQuestion) std::exchange(duringQuestion, nullptr)();
         return yes;
     }
     std::optional<std::string> askOpenFile(const core::OpenFileQuestion& question) override {
@@ -102,6 +104,7 @@ class FakePrompts : public core::Prompts {
     core::SettingsChoice shownSettings;
     std::vector<std::string> fileErrors;
     bool yes = true;              // the answer to every question
+    std::function<void()> duringQuestion;  // what happens while the next question is open
     bool folderInDialog = false;  // the settings dialog chooses a folder and is cancelled
 };
 

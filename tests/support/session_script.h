@@ -91,6 +91,7 @@ struct Session : SessionFixture {
         cardSteps();
     }
     void TestBody() override;
+    void play(const std::string& step);
 
     Script script;
     std::map<std::string, std::function<void()>> steps;
@@ -222,6 +223,9 @@ struct Session : SessionFixture {
             editor->showStates(window);
         });
         on("no", [&] { prompts.yes = false; });  // every question is answered No
+        on("meanwhile", [&] {                    // STEP...: done while the next question is open
+            prompts.duringQuestion = [this, step = line.substr(10)] { play(step); };
+        });
     }
 
     // What the window and the prompts show.
@@ -319,20 +323,29 @@ struct Session : SessionFixture {
     }
 };
 
-inline void Session::TestBody() {
+inline void Session::play(const std::string& step) {
+    // A step played while another waits on a question must leave that one's words alone.
+    const auto outerLine = line;
+    const auto outerWords = a;
     std::string folder = dir.path();
     replaceAll(folder, "\\", "\\\\");  // Windows' backslashes, which the steps' escapes eat
+    line = step;
+    replaceAll(line, "$DIR", folder);
+    if (card) replaceAll(line, "$HOST", card->host());
+    std::istringstream words(line);
+    a.clear();
+    for (std::string word; words >> word;) a.push_back(unescape(word));
+    const auto known = steps.find(a.at(0));
+    ASSERT_NE(known, steps.end()) << "unknown step";
+    known->second();
+    line = outerLine;
+    a = outerWords;
+}
+
+inline void Session::TestBody() {
     for (const auto& [number, step] : script.steps) {
-        line = step;
-        replaceAll(line, "$DIR", folder);
-        if (card) replaceAll(line, "$HOST", card->host());
-        SCOPED_TRACE(script.file + ":" + std::to_string(number) + ": " + line);
-        std::istringstream words(line);
-        a.clear();
-        for (std::string word; words >> word;) a.push_back(unescape(word));
-        const auto known = steps.find(a.at(0));
-        ASSERT_NE(known, steps.end()) << "unknown step";
-        known->second();
+        SCOPED_TRACE(script.file + ":" + std::to_string(number) + ": " + step);
+        play(step);
     }
 }
 
