@@ -103,9 +103,9 @@ class FakePrompts : public core::Prompts {
     std::optional<core::SettingsChoice> settingsAnswer;  // nullopt: Cancel
     core::SettingsChoice shownSettings;
     std::vector<std::string> fileErrors;
-    bool yes = true;              // the answer to every question
+    bool yes = true;                       // the answer to every question
     std::function<void()> duringQuestion;  // what happens while the next question is open
-    bool folderInDialog = false;  // the settings dialog chooses a folder and is cancelled
+    bool folderInDialog = false;           // the settings dialog chooses a folder and is cancelled
 };
 
 }  // namespace testing_support
