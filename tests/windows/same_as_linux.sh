@@ -16,7 +16,7 @@ cli() {  # system settings-file command...
   local system=$1 ini=$2
   shift 2
   if [ "$system" = linux ]; then
-    (cd "$source/demo" && "$bin/vkrandom-cli" --settings "$ini" "$@")
+    (cd "$source/demo" && "$bin/vkrandom-cli" --settings "$ini" --lock "$work/lock" "$@")
   else
     (cd "$source/demo" && wine "$exe" --settings "$(winepath -w "$ini")" "$@")
   fi
