@@ -13,17 +13,13 @@
 
   $ cli list | wc -l
   10
-  $ cli show 鳴き声 | head -3
-  file: VOICE.XML
-  choice: 12
-  [ ] 0 \xe3\x83\xa9\xe3\x83\xb3\xe3\x83\x80\xe3\x83\xa0(\xe6\xa8\x99\xe6\xba\x96) (esc)
-  $ cli show ダンス曲 | cut -c1-6
-  file: 
-  choice
-  [ ] 0 
-  [ ] 1 
-  [ ] 2 
-  [x] 3 
+  $ cli show ダンス曲 | cut -c1-9
+  file: ACT
+  choice: 3
+  [ ] 0 \xe3\x83\xa9 (esc)
+  [ ] 1 \xe3\x83\xaf (esc)
+  [ ] 2 \xe3\x82\xb5 (esc)
+  [x] 3 \xe3\x82\xbf (esc)
   $ cli get 見つからないプログラム
   -1
   $ cli get ルモ2の光り方
@@ -118,12 +114,9 @@
   [131]
   [dialog] STARTUP.XML
   [1]
-  $ cli --choose "$PWD/STARTUP.XML" settings --choose-folder && showIni
+  $ cli --choose "$PWD/STARTUP.XML" settings --choose-folder && showIni | grep PATH
   [131]
   [dialog] STARTUP.XML
-  [REMOTE]^M$
-  CONNECT_TYPE=0^M$
-  [DATA]^M$
   PATH=PWD^M$
 
 # Settings that cannot be stored (the settings path is a folder): status 1 and the reason, here
