@@ -190,8 +190,9 @@ inline Session::Session(Script script) : script(std::move(script)) {
     on("export", [&] { editor->exportChoice(n(1)); });
     on("write", [&] { EXPECT_EQ(editor->writeChoice(n(1)), flag(2)); });
     on("execute", [&] { EXPECT_EQ(editor->executeSelected(), flag(1)); });
-    on("apply", [&] {
+    on("apply", [&] {  // PROGRAM-TYPE CONNECT-TYPE [CARD-HOST]
         prompts.settingsAnswer = core::SettingsChoice{n(1), n(2)};
+        if (a.size() > 3) prompts.settingsAnswer->cardHost = a[3];
         editor->applySettings(window);
     });
     on("folder-in-dialog", [&] {  // PATH: chosen with the dialog's folder button
