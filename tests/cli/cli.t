@@ -13,19 +13,13 @@
 
   $ cli list | wc -l
   10
-  $ cli show 鳴き声 | head -3
-  file: VOICE.XML
-  choice: 12
-  [ ] 0 \xe3\x83\xa9\xe3\x83\xb3\xe3\x83\x80\xe3\x83\xa0(\xe6\xa8\x99\xe6\xba\x96) (esc)
-  $ cli show ダンス曲 | cut -c1-6
-  file: 
-  choice
-  [ ] 0 
-  [ ] 1 
-  [ ] 2 
-  [x] 3 
-  $ cli get 見つからないプログラム
-  -1
+  $ cli show ダンス曲 | cut -c1-9
+  file: ACT
+  choice: 3
+  [ ] 0 \xe3\x83\xa9 (esc)
+  [ ] 1 \xe3\x83\xaf (esc)
+  [ ] 2 \xe3\x82\xb5 (esc)
+  [x] 3 \xe3\x82\xbf (esc)
   $ cli get ルモ2の光り方
   vkrandom-cli: no listed entry is named "\xe3\x83\xab\xe3\x83\xa22\xe3\x81\xae\xe5\x85\x89\xe3\x82\x8a\xe6\x96\xb9" (esc)
   [1]
@@ -118,12 +112,9 @@
   [131]
   [dialog] STARTUP.XML
   [1]
-  $ cli --choose "$PWD/STARTUP.XML" settings --choose-folder && showIni
+  $ cli --choose "$PWD/STARTUP.XML" settings --choose-folder && showIni | grep PATH
   [131]
   [dialog] STARTUP.XML
-  [REMOTE]^M$
-  CONNECT_TYPE=0^M$
-  [DATA]^M$
   PATH=PWD^M$
   $ cli settings --no-folder && showIni
   [131]
@@ -143,9 +134,8 @@
 
 # Another instance holds the lock: status 3 before anything else.
 
-  $ flock lock "$CLI" --settings s.ini --lock lock list 2>&1 | cut -c1-5
+  $ flock lock "$CLI" --settings s.ini --lock lock list 2>&1 | cut -c1-5; echo ${PIPESTATUS[0]}
   [106]
-  $ flock lock "$CLI" --settings s.ini --lock lock settings 2>/dev/null; echo $?
   3
 
 # Usage errors stop before start-up, so no lock file is made.

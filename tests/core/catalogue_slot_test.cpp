@@ -62,8 +62,6 @@ TEST(ChoiceSlot, GoldenFormsEncodeAndDecodeBack) {
 TEST(Messages, TextsUsersKnowAndTrimmedDescriptions) {
     EXPECT_EQ(core::messageText(113), "Veskプログラムの書出しに成功しました");
     EXPECT_EQ(core::messageText(120), "Flash Airと接続できません。\nWi-Fi設定を確認してください。");
-    EXPECT_EQ(core::formatMessage(119, "Timeout"), "FlashAirとの通信に失敗しました[Timeout]");
-    EXPECT_EQ(core::formatMessage(112, "なぜ"), "Veskプログラムの書出しに失敗しました\nなぜ");
     // A description fits 259 bytes: cut never inside a character, its line end dropped.
     std::string kana;
     for (int i = 0; i < 100; ++i) kana += "あ";

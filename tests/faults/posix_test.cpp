@@ -1,6 +1,6 @@
 // What only Linux has: the flock lock across processes, /dev/full, /proc, mount points, file
-// modes and the immutable flag; sessions meeting FIFOs, devices and folders, and the card
-// emulator serving links and FIFOs (tests/data/sessions_posix.txt).
+// modes and the immutable flag; sessions meeting FIFOs, devices, folders and links
+// (tests/data/sessions_posix.txt).
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <linux/fs.h>

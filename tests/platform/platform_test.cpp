@@ -17,13 +17,15 @@ TEST(SettingsFile, ReadsAndWritesEveryCaseOfTheTable) {
     testing_support::TempDir dir;
     const std::string path = dir / "VKRandom.ini";
     for (const auto& c : testing_support::readCases("settings_cases.txt")) {
-        SCOPED_TRACE(c[0] + " " + c[1] + " " + c[2] + "/" + c[3]);
         std::filesystem::remove(path);
         if (c[1] != "-") writeFile(path, c[1]);
-        if (c[0] == "R") {
-            EXPECT_EQ(readProfileString(c[2], c[3], "def", path), c[4]);
-            EXPECT_EQ(readProfileInt(c[2], c[3], 99, path), std::stoi(c[5]));
-        } else {
+        for (std::size_t k = 2; c[0] == "R" && k < c.size(); k += 4) {
+            SCOPED_TRACE(c[1] + " " + c[k] + "/" + c[k + 1]);
+            EXPECT_EQ(readProfileString(c[k], c[k + 1], "def", path), c[k + 2]);
+            EXPECT_EQ(readProfileInt(c[k], c[k + 1], 99, path), std::stoi(c[k + 3]));
+        }
+        if (c[0] == "W") {
+            SCOPED_TRACE(c[1] + " " + c[2] + "/" + c[3]);
             ASSERT_TRUE(writeProfileString(c[2], c[3], c[4], path));
             EXPECT_EQ(readFile(path), c[5]);
         }

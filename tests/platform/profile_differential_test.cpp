@@ -3,8 +3,6 @@
 // change on either side (a mended reading, a different Wine) shows up as a changed table.
 #include <gtest/gtest.h>
 
-#include <filesystem>
-#include <random>
 #include <sstream>
 
 #include "platform/encoding.h"
@@ -30,10 +28,8 @@ std::string shown(const std::string& text) {
 }  // namespace
 
 TEST(ProfileDifferential, SystemAndPortableReadingsDifferOnlyAsListed) {
-    const auto path = std::filesystem::temp_directory_path() /
-                      ("vkrandom-profile-" + std::to_string(std::random_device{}()) + ".ini");
-    const std::u8string name = path.u8string();
-    const std::string file(name.begin(), name.end());
+    testing_support::TempDir dir;
+    const std::string file = dir / "VKRandom.ini";
     std::ostringstream table;
     for (const auto& c : testing_support::readCases("profile/files.txt")) {
         const std::string& content = c.at(1);
@@ -54,7 +50,6 @@ TEST(ProfileDifferential, SystemAndPortableReadingsDifferOnlyAsListed) {
                       << '\n';
         }
     }
-    std::filesystem::remove(path);
     std::cout << "file | key | read | system | ours\n" << table.str();
     const auto expected = platform::readWholeFile(std::string(VKRANDOM_SOURCE_DIR) +
                                                   "/tests/data/profile/differences.txt");

@@ -16,14 +16,10 @@
 
 namespace testing_support {
 
-// A window that keeps the state the session gives its controls.
+// A window that keeps the state the session gives its controls (none shown, checked or enabled
+// until the session says so).
 class FakeWindow : public core::EditorWindow {
   public:
-    FakeWindow() {
-        shown[core::idRadioRandom] = true;
-        enabled[core::idExportButton] = false;
-        enabled[core::idExecuteButton] = false;
-    }
     void clearList() override {
         lines.clear();
         notes.clear();

@@ -30,7 +30,6 @@ struct SessionFixture : ::testing::Test {
     std::unique_ptr<core::CRandomEditor> editor;
     std::function<std::string(const std::string&)> remoteFolderOf;  // empty: the mount point
 
-    std::string robot() const { return dir / "robot"; }
     std::string ini() const { return dir / "VKRandom.ini"; }
 
     void settings(const std::string& content) { writeFile(ini(), content); }

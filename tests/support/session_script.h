@@ -81,15 +81,7 @@ inline std::vector<Script> readScripts(const std::string& file) {
 }
 
 struct Session : SessionFixture {
-    explicit Session(Script script) : script(std::move(script)) {
-        remoteFolderOf = [this](const std::string& chosen) {  // the card of a file chosen
-            return chosen.rfind(dir / "card/", 0) == 0 ? dir / "card/" : dir / "card2/";
-        };
-        fileSteps();
-        sessionSteps();
-        windowSteps();
-        cardSteps();
-    }
+    explicit Session(Script script);
     void TestBody() override;
     void play(const std::string& step);
 
@@ -98,9 +90,8 @@ struct Session : SessionFixture {
     std::unique_ptr<CardEmulatorProcess> card;
     core::CardMessages cardMessages{prompts};
     std::unique_ptr<transfer::CardClient> client;  // a card client of its own, for "client" steps
-    const std::vector<std::uint8_t> sent = {'n', 'e', 'w'};  // what "upload" and "post" send
-    std::string line;                                        // the step
-    std::vector<std::string> a;                              // its words
+    std::string line;                              // the step
+    std::vector<std::string> a;                    // its words
 
     void on(const std::string& verb, std::function<void()> step) { steps[verb] = std::move(step); }
     int n(std::size_t i) const { return std::stoi(a.at(i)); }
@@ -136,192 +127,175 @@ struct Session : SessionFixture {
         for (std::size_t i = 0; i < size; ++i) data[i] = static_cast<char>('a' + i % 26);
         return data.replace(n(from), slot.size(), slot).substr(0, size);
     }
+};
+
+inline Session::Session(Script script) : script(std::move(script)) {
+    remoteFolderOf = [this](const std::string& chosen) {  // the card of a file chosen
+        return chosen.rfind(dir / "card/", 0) == 0 ? dir / "card/" : dir / "card2/";
+    };
     // What the scratch folder holds, made and checked.
-    void fileSteps() {
-        on("settings", [&] { settings(text(1)); });
-        on("catalogue", [&] { catalogue(text(1)); });
-        on("file", [&] { writeFile(path(), text(2)); });
-        on("program", [&] { writeFile(path(), program(2)); });
-        on("reply", [&] {  // a raw reply for the emulator, $BODY in it replaced by a file
-            std::string reply = text(3);
-            if (const auto at = reply.find("$BODY"); at != std::string::npos)
-                reply.replace(at, 5, readFile(path(2)));
-            writeFile(path(), reply);
-        });
-        on("link", [&] { std::filesystem::create_symlink(a.at(2), path()); });
-        on("resize", [&] { std::filesystem::resize_file(path(), std::stoull(a.at(2))); });
+    on("settings", [&] { settings(text(1)); });
+    on("catalogue", [&] { catalogue(text(1)); });
+    on("file", [&] { writeFile(path(), text(2)); });
+    on("program", [&] { writeFile(path(), program(2)); });
+    on("reply", [&] {  // a raw reply for the emulator, $BODY in it replaced by a file
+        std::string reply = text(3);
+        if (const auto at = reply.find("$BODY"); at != std::string::npos)
+            reply.replace(at, 5, readFile(path(2)));
+        writeFile(path(), reply);
+    });
+    on("link", [&] { std::filesystem::create_symlink(a.at(2), path()); });
+    on("resize", [&] { std::filesystem::resize_file(path(), std::stoull(a.at(2))); });
 #ifndef _WIN32
-        on("fifo", [&] { ASSERT_EQ(::mkfifo(path().c_str(), 0644), 0); });
+    on("fifo", [&] { ASSERT_EQ(::mkfifo(path().c_str(), 0644), 0); });
 #endif
-        on("mkdir", [&] { std::filesystem::create_directories(path()); });
-        on("rm", [&] { std::filesystem::remove(path()); });
-        on("holds", [&] { EXPECT_EQ(readFile(path()), text(2)); });
-        on("holds-program", [&] { EXPECT_EQ(readFile(path()), program(2)); });
-        on("backed-up", [&] {  // NAME PROGRAM...: the newest backup holds that program as NAME
-            std::vector<std::string> backups;
-            for (const auto& entry : std::filesystem::directory_iterator(dir / "backup"))
-                if (entry.is_directory()) backups.push_back(entry.path().string());
-            std::sort(backups.begin(), backups.end());
-            ASSERT_FALSE(backups.empty());
-            EXPECT_EQ(readFile(backups.back() + "/" + a.at(1)), program(2));
-        });
-        on("saved",
-           [&] { EXPECT_EQ(platform::readProfileString(a.at(1), a.at(2), "?", ini()), text(3)); });
-    }
+    on("mkdir", [&] { std::filesystem::create_directories(path()); });
+    on("rm", [&] { std::filesystem::remove(path()); });
+    on("holds", [&] { EXPECT_EQ(readFile(path()), text(2)); });
+    on("holds-program", [&] { EXPECT_EQ(readFile(path()), program(2)); });
+    on("backed-up", [&] {  // NAME PROGRAM...: the newest backup holds that program as NAME
+        std::string newest;
+        for (const auto& entry : std::filesystem::directory_iterator(dir / "backup"))
+            if (entry.is_directory()) newest = std::max(newest, entry.path().string());
+        EXPECT_EQ(readFile(newest + "/" + a.at(1)), program(2));
+    });
+    on("saved",
+       [&] { EXPECT_EQ(platform::readProfileString(a.at(1), a.at(2), "?", ini()), text(3)); });
 
     // What the user does in the session, and what answers its questions.
-    void sessionSteps() {
-        on("start", [&] {
-            prompts.messages.clear();
-            prompts.questions.clear();
-            start().cardClient().setClock([] {
-                std::tm t{};
-                std::tie(t.tm_year, t.tm_mon, t.tm_mday, t.tm_hour, t.tm_min, t.tm_sec) =
-                    std::tuple(115, 11, 5, 19, 22, 31);
-                return t;
-            });
+    on("start", [&] {
+        prompts.messages.clear();
+        prompts.questions.clear();
+        start().cardClient().setClock([] {  // 2015-12-05 19:22:31, in the golden requests
+            std::tm t{};
+            t.tm_year = 115, t.tm_mon = 11, t.tm_mday = 5, t.tm_hour = 19, t.tm_min = 22;
+            t.tm_sec = 31;
+            return t;
         });
-        on("second-instance", [&] {
-            FakePrompts second;
-            FakeWindow window2;
-            core::CRandomEditor editor2(second,
-                                        {ini(), dir / "lock", dir.path(), {}, dir / "backup"});
-            EXPECT_FALSE(editor2.startUp(window2));
-            EXPECT_EQ(second.messages, std::vector<int>{106});
-            EXPECT_TRUE(window2.closeRequests == 1 && window2.lines.empty());
-        });
-        on("answers", [&] { prompts.answers.assign(a.begin() + 1, a.end()); });
-        on("select", [&] { select(text(1)); });
-        on("select-line", [&] {
-            window.select(n(1));
-            editor->selectEntry(window);
-        });
-        on("rename-line", [&] { window.lines.at(n(1)) = cp932(a.at(2)); });
-        on("export", [&] { editor->exportChoice(n(1)); });
-        on("write", [&] { EXPECT_EQ(editor->writeChoice(n(1)), flag(2)); });
-        on("execute", [&] { EXPECT_EQ(editor->executeSelected(), flag(1)); });
-        on("apply", [&] {
-            prompts.settingsAnswer = core::SettingsChoice{n(1), n(2)};
-            editor->applySettings(window);
-        });
-        on("folder-in-dialog", [&] {  // PATH: chosen with the dialog's folder button
-            prompts.answers = {text(1)};
-            prompts.folderInDialog = true;
-            editor->applySettings(window);
-            prompts.folderInDialog = false;
-        });
-        on("set-checked", [&] { window.setChecked(n(1), flag(2)); });
-        on("set-enabled", [&] { window.setEnabled(n(1), flag(2)); });
-        on("choose-folder", [&] { EXPECT_EQ(editor->chooseProgramFolder(), flag(1)); });
-        on("store-settings", [&] { editor->storeSettings({n(1), n(2)}); });
-        on("store-failed", [&] { EXPECT_EQ(editor->settingsStoreFailed(), flag(1)); });
-        on("forget", [&] { prompts.messages.clear(); });
-        on("reset", [&] { EXPECT_EQ(editor->resetAll(), flag(1)); });
-        on("undo", [&] { EXPECT_EQ(editor->undoLastChange(), flag(1)); });
-        on("show-states", [&] {  // as a desktop window shows them
-            window.statesShown = true;
-            editor->showStates(window);
-        });
-        on("no", [&] { prompts.yes = false; });  // every question is answered No
-        on("meanwhile", [&] {                    // STEP...: done while the next question is open
-            prompts.duringQuestion = [this, step = line.substr(10)] { play(step); };
-        });
-    }
+    });
+    on("second-instance", [&] {
+        FakePrompts second;
+        FakeWindow window2;
+        core::CRandomEditor editor2(second, {ini(), dir / "lock", dir.path(), {}, dir / "backup"});
+        EXPECT_FALSE(editor2.startUp(window2));
+        EXPECT_EQ(second.messages, std::vector<int>{106});
+        EXPECT_TRUE(window2.closeRequests == 1 && window2.lines.empty());
+    });
+    on("answers", [&] { prompts.answers.assign(a.begin() + 1, a.end()); });
+    on("select", [&] { select(text(1)); });
+    on("select-line", [&] {
+        window.select(n(1));
+        editor->selectEntry(window);
+    });
+    on("rename-line", [&] { window.lines.at(n(1)) = cp932(a.at(2)); });
+    on("export", [&] { editor->exportChoice(n(1)); });
+    on("write", [&] { EXPECT_EQ(editor->writeChoice(n(1)), flag(2)); });
+    on("execute", [&] { EXPECT_EQ(editor->executeSelected(), flag(1)); });
+    on("apply", [&] {  // PROGRAM-TYPE CONNECT-TYPE [CARD-HOST]
+        prompts.settingsAnswer = core::SettingsChoice{n(1), n(2)};
+        if (a.size() > 3) prompts.settingsAnswer->cardHost = a[3];
+        editor->applySettings(window);
+    });
+    on("folder-in-dialog", [&] {  // PATH: chosen with the dialog's folder button
+        prompts.answers = {text(1)};
+        prompts.folderInDialog = true;
+        editor->applySettings(window);
+        prompts.folderInDialog = false;
+    });
+    on("set-checked", [&] { window.setChecked(n(1), flag(2)); });
+    on("set-enabled", [&] { window.setEnabled(n(1), flag(2)); });
+    on("choose-folder", [&] { EXPECT_EQ(editor->chooseProgramFolder(), flag(1)); });
+    on("store-settings", [&] { editor->storeSettings({n(1), n(2)}); });
+    on("store-failed", [&] { EXPECT_EQ(editor->settingsStoreFailed(), flag(1)); });
+    on("forget", [&] { prompts.messages.clear(); });
+    on("reset", [&] { EXPECT_EQ(editor->resetAll(), flag(1)); });
+    on("undo", [&] { EXPECT_EQ(editor->undoLastChange(), flag(1)); });
+    on("show-states", [&] {  // as a desktop window shows them
+        window.statesShown = true;
+        editor->showStates(window);
+    });
+    on("no", [&] { prompts.yes = false; });  // every question is answered No
+    on("meanwhile", [&] {                    // STEP...: done while the next question is open
+        prompts.duringQuestion = [this, step = line.substr(10)] { play(step); };
+    });
 
     // What the window and the prompts show.
-    void windowSteps() {
-        on("messages", [&] {
-            const auto& texts = prompts.messageTexts;
-            EXPECT_EQ(prompts.messages, each(1, [](auto& w) { return std::stoi(w); }))
-                << (texts.empty() ? "" : texts.back());
-            prompts = {};
-        });
-        on("says", [&] {  // one of the messages shown begins with the text
-            const auto& shown = prompts.messageTexts;
-            EXPECT_TRUE(std::any_of(shown.begin(), shown.end(), [&](auto& t) {
-                return t.rfind(text(1), 0) == 0;
-            })) << (shown.empty() ? "no message" : shown.back());
-        });
-        on("lines", [&] { EXPECT_EQ(window.lines.size(), n(1)); });
-        on("notes", [&] { EXPECT_EQ(window.notes, each(1, [](auto& w) { return w; })); });
-        on("status", [&] { EXPECT_EQ(window.status.rfind(text(1), 0), 0u) << window.status; });
-        on("list", [&] { EXPECT_EQ(window.lines, each(1, cp932)); });
-        on("checked", [&] { EXPECT_EQ(window.checkedChoice(), n(1)); });
-        on("text", [&] { EXPECT_EQ(window.text(n(1)), cp932(a.at(2))); });
-        on("shown", [&] { EXPECT_EQ(window.isShown(n(1)), flag(2)); });
-        on("enabled", [&] { EXPECT_EQ(window.isEnabled(n(1)), flag(2)); });
-        on("selected", [&] { EXPECT_EQ(editor->selectedIndex(), n(1)); });
-        on("connect-type", [&] { EXPECT_EQ(editor->connectType(), n(1)); });
-        on("dialog-shows", [&] {
-            EXPECT_EQ(prompts.shownSettings.programType, n(1));
-            EXPECT_EQ(prompts.shownSettings.connectType, n(2));
-        });
-        on("find", [&] {
-            EXPECT_EQ(editor->item(editor->findEntryByName(cp932(a.at(1)))).fileName, a.at(2));
-        });
-        on("folder", [&] { EXPECT_EQ(editor->programFolder(), text(1)); });
-        on("questions", [&] { EXPECT_EQ(prompts.questions.size(), n(1)); });
-        on("asked", [&] {
-            EXPECT_EQ(prompts.questions.at(n(1)).initialName,
-                      platform::nativeRelativePath(a.at(2)));
-        });
-    }
+    on("messages", [&] {
+        const auto& texts = prompts.messageTexts;
+        EXPECT_EQ(prompts.messages, each(1, [](auto& w) { return std::stoi(w); }))
+            << (texts.empty() ? "" : texts.back());
+        prompts = {};
+    });
+    on("says", [&] {  // one of the messages shown begins with the text
+        const auto& shown = prompts.messageTexts;
+        EXPECT_TRUE(std::any_of(shown.begin(), shown.end(), [&](auto& t) {
+            return t.rfind(text(1), 0) == 0;
+        })) << (shown.empty() ? "no message" : shown.back());
+    });
+    on("lines", [&] { EXPECT_EQ(window.lines.size(), n(1)); });
+    on("notes", [&] { EXPECT_EQ(window.notes, each(1, [](auto& w) { return w; })); });
+    on("status", [&] { EXPECT_EQ(window.status.rfind(text(1), 0), 0u) << window.status; });
+    on("list", [&] { EXPECT_EQ(window.lines, each(1, cp932)); });
+    on("checked", [&] { EXPECT_EQ(window.checkedChoice(), n(1)); });
+    on("text", [&] { EXPECT_EQ(window.text(n(1)), cp932(a.at(2))); });
+    on("shown", [&] { EXPECT_EQ(window.isShown(n(1)), flag(2)); });
+    on("enabled", [&] { EXPECT_EQ(window.isEnabled(n(1)), flag(2)); });
+    on("selected", [&] { EXPECT_EQ(editor->selectedIndex(), n(1)); });
+    on("dialog-shows", [&] {
+        EXPECT_EQ(prompts.shownSettings.programType, n(1));
+        EXPECT_EQ(prompts.shownSettings.connectType, n(2));
+    });
+    on("find",
+       [&] { EXPECT_EQ(editor->item(editor->findEntryByName(cp932(a.at(1)))).fileName, a.at(2)); });
+    on("questions", [&] { EXPECT_EQ(prompts.questions.size(), n(1)); });
+    on("asked", [&] {
+        EXPECT_EQ(prompts.questions.at(n(1)).initialName, platform::nativeRelativePath(a.at(2)));
+    });
 
     // The card emulator, a card client of the test's own, and what the card was sent.
-    void cardSteps() {
-        on("card", [&] {
-            editor.reset();
-            card.reset();
-            std::filesystem::create_directories(dir / "card/ADDON");
-            card = std::make_unique<CardEmulatorProcess>(dir / "card",
-                                                         std::vector(a.begin() + 1, a.end()));
-        });
-        on("client", [&] {  // [HOST|- [DEADLINE [STALL]]]: on the emulator (-), or on the host
-            const bool host = a.size() > 1 && a[1] != "-";
-            client =
-                std::make_unique<transfer::CardClient>(cardMessages, host ? a[1] : card->host());
-            client->setLimits({.connectSeconds = 2,
-                               .stallSeconds = a.size() > 3 ? n(3) : 1,
-                               .floorSeconds = 2,
-                               .deadlineSeconds = a.size() > 2 ? n(2) : 4});
-        });
-        on("download", [&] {  // PATH BUFFER-SIZE BYTES-KEPT|- [STATUS]
-            std::vector<std::uint8_t> buffer(std::stoul(a.at(2)));
-            const auto kept = client->downloadFile(a.at(1), buffer);
-            EXPECT_EQ(kept, a.at(3) == "-" ? kept : std::stoul(a[3]));
-            EXPECT_EQ(client->lastStatus(), a.size() > 4 ? n(4) : client->lastStatus());
-        });
-        on("upload", [&] {  // FOLDER|/ NAME 0|1|- [STATUS, or its first digit]
-            const bool done = client->uploadFile(a.at(1) == "/" ? "" : a[1], a.at(2), sent);
-            EXPECT_EQ(done, a.at(3) == "-" ? done : flag(3));
-            const int status = client->lastStatus() / (a.size() > 4 && a[4].size() == 1 ? 100 : 1);
-            EXPECT_EQ(status, a.size() > 4 ? n(4) : status);
-        });
-        on("post", [&] { EXPECT_EQ(client->postFile(a.at(1), sent), flag(2)); });  // NAME 0|1
-        on("command",
-           [&] { EXPECT_EQ(client->sendCommand(client->uploadUrl() + a.at(1)), a.at(2)); });
-        on("requests", [&] { EXPECT_EQ(card->requests().size(), n(1)); });
-        on("uploads", [&] {  // requests for upload.cgi: an upload's command and its POST
-            const auto r = card->requests();
-            EXPECT_EQ(std::count_if(r.begin(), r.end(),
-                                    [](auto& q) { return q.find("upload.cgi") != q.npos; }),
-                      n(1));
-        });
-        on("request-has", [&] {  // command|post TEXT: the last such request holds TEXT
-            std::string last;
-            for (const auto& r : card->requests())
-                if (r.starts_with(a.at(1) == "post" ? "POST " : "GET /upload.cgi")) last = r;
-            EXPECT_NE(last.find(text(2)), std::string::npos) << last;
-        });
-        on("golden-log", [&] {
-            std::string log;
-            for (const auto& r : card->requests()) log += "#REQUEST\n" + r + "\n";
-            replaceAll(log, card->host(), "HOST");
-            EXPECT_EQ(log, golden(a.at(1), log));
-        });
-        on("pulled-under", [&] { EXPECT_LT(editor->cardClient().lastPulled(), n(1)); });
-    }
-};
+    on("card", [&] {
+        editor.reset();
+        card.reset();
+        std::filesystem::create_directories(dir / "card/ADDON");
+        card = std::make_unique<CardEmulatorProcess>(dir / "card",
+                                                     std::vector(a.begin() + 1, a.end()));
+    });
+    on("client", [&] {  // [HOST|- [DEADLINE [STALL]]]: on the emulator (-), or on the host
+        const bool host = a.size() > 1 && a[1] != "-";
+        client = std::make_unique<transfer::CardClient>(cardMessages, host ? a[1] : card->host());
+        client->setLimits({.connectSeconds = 2,
+                           .stallSeconds = a.size() > 3 ? n(3) : 1,
+                           .floorSeconds = 2,
+                           .deadlineSeconds = a.size() > 2 ? n(2) : 4});
+    });
+    on("download", [&] {  // PATH BUFFER-SIZE BYTES-KEPT
+        std::vector<std::uint8_t> buffer(std::stoul(a.at(2)));
+        EXPECT_EQ(client->downloadFile(a.at(1), buffer), std::stoul(a.at(3)));
+    });
+    on("upload", [&] {  // FOLDER NAME 0|1: a three-byte file
+        EXPECT_EQ(client->uploadFile(a.at(1), a.at(2), std::vector<std::uint8_t>(3)), flag(3));
+    });
+    on("requests", [&] { EXPECT_EQ(card->requests().size(), n(1)); });
+    on("uploads", [&] {  // requests for upload.cgi: an upload's command and its POST
+        const auto r = card->requests();
+        EXPECT_EQ(std::count_if(r.begin(), r.end(),
+                                [](auto& q) { return q.find("upload.cgi") != q.npos; }),
+                  n(1));
+    });
+    on("request-has", [&] {  // command|post TEXT: the last such request holds TEXT
+        std::string last;
+        for (const auto& r : card->requests())
+            if (r.starts_with(a.at(1) == "post" ? "POST " : "GET /upload.cgi")) last = r;
+        EXPECT_NE(last.find(text(2)), std::string::npos) << last;
+    });
+    on("golden-log", [&] {
+        std::string log;
+        for (const auto& r : card->requests()) log += "#REQUEST\n" + r + "\n";
+        replaceAll(log, card->host(), "HOST");
+        EXPECT_EQ(log, golden(a.at(1), log));
+    });
+    on("pulled-under", [&] { EXPECT_LT(editor->cardClient().lastPulled(), n(1)); });
+}
 
 inline void Session::play(const std::string& step) {
     // A step played while another waits on a question must leave that one's words alone.

@@ -2,7 +2,6 @@
 // helpers for byte-exact comparisons. std::filesystem only, so every system runs it.
 #pragma once
 
-#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -14,12 +13,11 @@ namespace testing_support {
 class TempDir {
   public:
     TempDir() {
-        std::random_device seed;
-        std::mt19937_64 random(seed() ^
-                               static_cast<std::uint64_t>(
-                                   std::chrono::steady_clock::now().time_since_epoch().count()));
-        const auto base = std::filesystem::temp_directory_path();
-        do path_ = (base / ("vkrandom-" + std::to_string(random()))).string();
+        std::random_device random;
+        do
+            path_ = (std::filesystem::temp_directory_path() /
+                     ("vkrandom-" + std::to_string(random()) + std::to_string(random())))
+                        .string();
         while (!std::filesystem::create_directory(path_));
     }
     ~TempDir() {

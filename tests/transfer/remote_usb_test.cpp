@@ -1,18 +1,13 @@
-// The 16-byte command record that makes the robot run TEMP.VX4 (the sessions that write it are in
-// tests/data/sessions.txt).
+// The 16-byte command record that makes the robot run TEMP.VX4: what the player and the interval
+// change (its bytes for player 0 at 1000 ms are checked where the USB sessions of
+// tests/data/sessions.txt write it).
 #include <gtest/gtest.h>
 
 #include "core/random_editor.h"
-#include "support/cases.h"
 
 namespace {
 
-using namespace testing_support;
-
-TEST(RemoteLogRecord, GoldenBytesAndWhatPlayerAndIntervalChange) {
-    const auto r = core::buildRemoteLogRecord(0, 1000);
-    EXPECT_EQ(std::string(r.begin(), r.end()),
-              readFile(std::string(VKRANDOM_SOURCE_DIR) + "/tests/data/remote_log_record.bin"));
+TEST(RemoteLogRecord, WhatPlayerAndIntervalChange) {
     const int firstByte[] = {0xFE, 0xFF, 0xFF, 0xFE, 0xFF};
     for (int player = 0; player <= 4; ++player)
         EXPECT_EQ(core::buildRemoteLogRecord(player, 1000)[0], firstByte[player]) << player;

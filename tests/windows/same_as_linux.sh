@@ -12,18 +12,14 @@ export XDG_DATA_HOME=$work/data  # the backups of the Linux runs
 pids=()
 trap 'kill "${pids[@]}" 2>/dev/null; rm -rf "$work"' EXIT
 
-cli() {  # system settings-file command...
-  local system=$1 ini=$2
+run() {  # system settings-file command...: its output, then its exit status
+  local system=$1 ini=$2 status=0
   shift 2
   if [ "$system" = linux ]; then
-    (cd "$source/demo" && "$bin/vkrandom-cli" --settings "$ini" "$@")
+    (cd "$source/demo" && "$bin/vkrandom-cli" --settings "$ini" --lock "$work/lock" "$@") || status=$?
   else
-    (cd "$source/demo" && wine "$exe" --settings "$(winepath -w "$ini")" "$@")
+    (cd "$source/demo" && wine "$exe" --settings "$(winepath -w "$ini")" "$@") || status=$?
   fi
-}
-run() {  # the same, its exit status recorded with its output
-  local status=0
-  cli "$@" || status=$?
   echo "exit $status"
 }
 native() {  # system path: the path as that system's settings file holds it
@@ -43,7 +39,6 @@ for system in linux windows; do
     run $system "$d/usb.ini" list
     run $system "$d/usb.ini" show あいさつ
     run $system "$d/usb.ini" set あいさつ 2
-    run $system "$d/usb.ini" set 歩き方 random
     run $system "$d/usb.ini" exec あいさつ
   } >"$d/usb.out" 2>/dev/null
 
