@@ -150,11 +150,9 @@ bool CRandomEditor::commitFile(PreparedFile& file, bool afterQuestion) {
         return false;
     };
     // Only over the very bytes the slots were checked in: a program changed meanwhile (while a
-    // question was open, or by another program) is not written over.
-    if (file.localPath) {
-        if (platform::readPrefix(*file.localPath, programBufferSize) != file.read)
-            return refusePlanned(reasonChangedMeanwhile);
-    } else if (afterQuestion) {
+    // question was open, or by another program) is not written over. Locally the write itself
+    // compares them; on the card the file is fetched again after a question.
+    if (!file.localPath && afterQuestion) {
         const auto now = cardClient().downloadWhole(file.encodedPath, programBufferSize);
         file.exchangeFailed = !now.bytes && now.refusal.empty();
         if (now.bytes != file.read)
@@ -174,7 +172,10 @@ bool CRandomEditor::commitFile(PreparedFile& file, bool afterQuestion) {
         std::vector<platform::Patch> patches;
         for (const auto& r : file.planned)
             patches.push_back({static_cast<std::uint64_t>(r.offset), r.after});
-        if (!platform::patchInPlace(*file.localPath, patches, programBufferSize))
+        const auto result =
+            platform::patchInPlace(*file.localPath, file.read, patches, programBufferSize);
+        if (result == platform::PatchResult::changed) return refusePlanned(reasonChangedMeanwhile);
+        if (result != platform::PatchResult::written)
             return refusePlanned("ファイルに書き込めませんでした");
     } else if (!cardClient().uploadVerified(file.cardTarget->first, file.cardTarget->second,
                                             file.changed, file.encodedPath)) {

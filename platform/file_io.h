@@ -22,15 +22,19 @@ std::optional<std::vector<std::uint8_t>> readPrefix(const std::string& path, std
 // Reads a whole (small) file, such as a catalogue.
 std::optional<std::string> readWholeFile(const std::string& path);
 
-// Overwrites bytes of an existing file in place: each patch with positioned writes, all in one
-// open of the file, flushed to the device once. Never creates, truncates or extends the file:
-// when a patch would reach beyond its end or beyond `limit`, nothing is written. False on that
-// and on any open, write or flush error.
+// Overwrites bytes of an existing file in place, only over the very bytes a caller checked:
+// in one open of the file, its first `limit` bytes are read and must equal `expected`, then each
+// patch is written (positioned writes, one flush to the device) and the file is read again.
+// Never creates, truncates or extends the file: a patch beyond its end or beyond `limit` writes
+// nothing. `changed` when the file was not `expected` or did not end up holding `expected` with
+// the patches (written meanwhile by another program, or replaced under the same name).
 struct Patch {
     std::uint64_t offset;
     std::span<const std::uint8_t> bytes;
 };
-bool patchInPlace(const std::string& path, std::span<const Patch> patches, std::uint64_t limit);
+enum class PatchResult { written, changed, failed };
+PatchResult patchInPlace(const std::string& path, std::span<const std::uint8_t> expected,
+                         std::span<const Patch> patches, std::uint64_t limit);
 
 // Copies `from` to `to` (replacing it) completely, then flushes it. A short copy is a failure;
 // `error` then receives errno (POSIX) or GetLastError() (Windows) of it.

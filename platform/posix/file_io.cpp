@@ -59,6 +59,20 @@ bool writeFully(int fd, const std::uint8_t* data, std::size_t size, off_t offset
     return true;
 }
 
+// Reads up to `count` bytes at `offset`; nullopt on a read error.
+std::optional<std::size_t> readFully(int fd, std::uint8_t* data, std::size_t count,
+                                     std::uint64_t offset = 0) {
+    std::size_t got = 0;
+    while (got < count) {
+        ssize_t n = ::pread(fd, data + got, count - got, static_cast<off_t>(offset + got));
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) return std::nullopt;
+        if (n == 0) break;
+        got += static_cast<std::size_t>(n);
+    }
+    return got;
+}
+
 bool copyContent(int from, int to) {
     std::uint8_t buffer[65536];
     for (;;) {
@@ -81,16 +95,9 @@ std::optional<std::vector<std::uint8_t>> readAt(const std::string& path, std::ui
     Fd fd(openRetrying(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
     if (!fd.valid()) return std::nullopt;
     std::vector<std::uint8_t> data(count);
-    std::size_t got = 0;
-    while (got < count) {
-        ssize_t n =
-            ::pread(fd.get(), data.data() + got, count - got, static_cast<off_t>(offset + got));
-        if (n < 0 && errno == EINTR) continue;
-        if (n < 0) return std::nullopt;
-        if (n == 0) break;
-        got += static_cast<std::size_t>(n);
-    }
-    data.resize(got);
+    const auto got = readFully(fd.get(), data.data(), count, offset);
+    if (!got) return std::nullopt;
+    data.resize(*got);
     return data;
 }
 
@@ -107,18 +114,36 @@ std::optional<std::string> readWholeFile(const std::string& path) {
     return data.str();
 }
 
-bool patchInPlace(const std::string& path, std::span<const Patch> patches, std::uint64_t limit) {
-    Fd fd(openRetrying(path.c_str(), O_RDWR | O_CLOEXEC));
+PatchResult patchInPlace(const std::string& path, std::span<const std::uint8_t> expected,
+                         std::span<const Patch> patches, std::uint64_t limit) {
+    Fd fd(openRetrying(path.c_str(), O_RDWR | O_NONBLOCK | O_CLOEXEC));
     struct stat st {};
-    if (!fd.valid() || ::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode)) return false;
+    if (!fd.valid() || ::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode))
+        return PatchResult::failed;
     const std::uint64_t end =
         std::min<std::uint64_t>(static_cast<std::uint64_t>(st.st_size), limit);
     for (const Patch& p : patches)
-        if (p.bytes.empty() || p.offset > end || p.bytes.size() > end - p.offset) return false;
-    for (const Patch& p : patches)
+        if (p.bytes.empty() || p.offset > end || p.bytes.size() > end - p.offset)
+            return PatchResult::failed;
+    const auto holds = [&](std::span<const std::uint8_t> want) {
+        std::vector<std::uint8_t> now(static_cast<std::size_t>(limit));
+        const auto got = readFully(fd.get(), now.data(), now.size());
+        return got && std::equal(now.begin(), now.begin() + *got, want.begin(), want.end());
+    };
+    if (!holds(expected)) return PatchResult::changed;
+    std::vector<std::uint8_t> after(expected.begin(), expected.end());
+    for (const Patch& p : patches) {
         if (!writeFully(fd.get(), p.bytes.data(), p.bytes.size(), static_cast<off_t>(p.offset)))
-            return false;
-    return ::fsync(fd.get()) == 0 && fd.close();
+            return PatchResult::failed;
+        std::copy(p.bytes.begin(), p.bytes.end(), after.begin() + static_cast<long>(p.offset));
+    }
+    if (::fsync(fd.get()) != 0) return PatchResult::failed;
+    // A file renamed into this name meanwhile would not hold the write at all.
+    struct stat named {};
+    if (!holds(after) || ::stat(path.c_str(), &named) != 0 || named.st_ino != st.st_ino ||
+        named.st_dev != st.st_dev)
+        return PatchResult::changed;
+    return fd.close() ? PatchResult::written : PatchResult::failed;
 }
 
 bool copyFileDurably(const std::string& from, const std::string& to, int* error) {

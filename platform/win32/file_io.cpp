@@ -97,18 +97,33 @@ std::optional<std::string> readWholeFile(const std::string& path) {
     return content;
 }
 
-bool patchInPlace(const std::string& path, std::span<const Patch> patches, std::uint64_t limit) {
-    // OPEN_EXISTING: never creates; no truncation. Others may read while we write.
+PatchResult patchInPlace(const std::string& path, std::span<const std::uint8_t> expected,
+                         std::span<const Patch> patches, std::uint64_t limit) {
+    // OPEN_EXISTING: never creates; no truncation. Others may read while we write, but neither
+    // write, rename nor delete the file until it is closed.
     Handle file = openFile(path, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, OPEN_EXISTING);
     LARGE_INTEGER size{};
-    if (!isDiskFile(file) || !::GetFileSizeEx(file.get(), &size)) return false;
+    if (!isDiskFile(file) || !::GetFileSizeEx(file.get(), &size)) return PatchResult::failed;
     const std::uint64_t end =
         std::min<std::uint64_t>(static_cast<std::uint64_t>(size.QuadPart), limit);
     for (const Patch& p : patches)
-        if (p.bytes.empty() || p.offset > end || p.bytes.size() > end - p.offset) return false;
-    for (const Patch& p : patches)
-        if (!writeFully(file, p.bytes.data(), p.bytes.size(), p.offset, true)) return false;
-    return ::FlushFileBuffers(file.get()) && file.close();
+        if (p.bytes.empty() || p.offset > end || p.bytes.size() > end - p.offset)
+            return PatchResult::failed;
+    const auto holds = [&](std::span<const std::uint8_t> want) {
+        std::vector<std::uint8_t> now(static_cast<std::size_t>(limit));
+        const auto got = readFully(file, now.data(), now.size(), 0);
+        return got && std::equal(now.begin(), now.begin() + *got, want.begin(), want.end());
+    };
+    if (!holds(expected)) return PatchResult::changed;
+    std::vector<std::uint8_t> after(expected.begin(), expected.end());
+    for (const Patch& p : patches) {
+        if (!writeFully(file, p.bytes.data(), p.bytes.size(), p.offset, true))
+            return PatchResult::failed;
+        std::copy(p.bytes.begin(), p.bytes.end(), after.begin() + static_cast<long>(p.offset));
+    }
+    if (!::FlushFileBuffers(file.get())) return PatchResult::failed;
+    if (!holds(after)) return PatchResult::changed;
+    return file.close() ? PatchResult::written : PatchResult::failed;
 }
 
 bool copyFileDurably(const std::string& from, const std::string& to, int* error) {

@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <optional>
+#include <utility>
 
 extern "C" {
 ssize_t __real_pwrite(int fd, const void* data, std::size_t size, off_t offset);
@@ -54,9 +55,15 @@ ssize_t wrapWrite(Call call, std::size_t size, Real real) {
 template <typename Real>
 int wrapCall(Call call, Real real) {
     if (!targets(call)) return real();
-    if (armed->plan.allow == 0) return fail();
-    --armed->plan.allow;
-    return real();
+    if (armed->plan.allow > 0) {
+        --armed->plan.allow;
+        return real();
+    }
+    if (auto act = std::exchange(armed->plan.meanwhile, {})) {
+        act();
+        return real();
+    }
+    return fail();
 }
 
 }  // namespace

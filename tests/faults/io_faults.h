@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <limits>
 
 namespace faults {
@@ -20,6 +21,9 @@ struct Plan {
     std::size_t failures = std::numeric_limits<std::size_t>::max();
     // Writes: most bytes a single call takes, to force short writes without an error.
     std::size_t chunk = std::numeric_limits<std::size_t>::max();
+    // Other calls: done once, before the call after `allow`, in place of failing it (another
+    // program at work).
+    std::function<void()> meanwhile;
 };
 
 class Injection {

@@ -6,6 +6,7 @@
 
 #include <cerrno>
 
+#include "core/messages.h"
 #include "io_faults.h"
 #include "platform/file_io.h"
 #include "platform/ini_file.h"
@@ -57,6 +58,37 @@ TEST_F(SessionFixture, FailedSlotWritesShow112AndKeepEveryByteOutsideTheSlot) {
         if (c.works) {
             EXPECT_EQ(now.substr(1000, 30), constantSlot(2));
         }
+    }
+}
+
+// Another program writes the file, or puts another one in its place, while the export makes
+// its backup or its write: neither is written over, and 112 says why. The backup flushes twice
+// (its note of where the copy comes from, then the copy); the third flush is the write's.
+TEST_F(SessionFixture, ProgramChangedDuringTheBackupOrTheWriteIsNotWrittenOver) {
+    const std::string robot = dir / "robot", program = robot + "/P.XML";
+    const std::string other = std::string(100, 'o') + constantSlot(1) + std::string(10, 'o');
+    writeFile(robot + "/STARTUP.XML", "<x/>");
+    settings("[DATA]\r\nPATH=" + robot + "\r\n");
+    catalogue("0,E,x,P.XML,4,100,a,b,c,\r\n");
+    start();
+    for (const auto& [syncsBefore, replaced] :
+         {std::pair{0, false}, {0, true}, {2, false}, {2, true}}) {
+        SCOPED_TRACE(syncsBefore * 10 + replaced);
+        writeFile(program, std::string(100, 'p') + random4 + std::string(10, 'p'));
+        select("E");
+        prompts.messages.clear();
+        {
+            Injection fault(
+                {.call = Call::fsync, .error = 0, .allow = syncsBefore, .meanwhile = [&] {
+                     writeFile(program + (replaced ? ".new" : ""), other);
+                     if (replaced) std::filesystem::rename(program + ".new", program);
+                 }});
+            editor->exportChoice(3);
+        }
+        EXPECT_EQ(prompts.messages, std::vector<int>{112});
+        EXPECT_NE(prompts.messageTexts.back().find(core::reasonChangedMeanwhile),
+                  std::string::npos);
+        EXPECT_EQ(readFile(program), other);
     }
 }
 
