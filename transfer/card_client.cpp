@@ -183,6 +183,22 @@ bool isCardHost(std::string_view host) {
         host = host.substr(0, colon);
     }
     if (host.empty() || host.size() > 253) return false;
+    // A name's last label is never all digits: such a host is an address of four numbers up to
+    // 255 (a resolver would read "1.2.3" as another address than the user meant).
+    const auto digits = [](std::string_view s) {
+        return !s.empty() && s.find_first_not_of("0123456789") == std::string_view::npos;
+    };
+    if (digits(host.substr(host.rfind('.') + 1))) {
+        int numbers = 0;
+        for (std::size_t at = 0; at <= host.size(); ++numbers) {
+            const std::size_t end = std::min(host.find('.', at), host.size());
+            const std::string_view number = host.substr(at, end - at);
+            if (!digits(number) || number.size() > 3 || std::stoi(std::string(number)) > 255)
+                return false;
+            at = end + 1;
+        }
+        return numbers == 4;
+    }
     for (std::size_t at = 0; at <= host.size();) {
         const std::size_t end = std::min(host.find('.', at), host.size());
         const std::string_view label = host.substr(at, end - at);
