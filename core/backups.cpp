@@ -6,6 +6,7 @@
 #include <ctime>
 #include <sstream>
 
+#include "core/choice_slot.h"
 #include "core/file_error.h"
 #include "platform/clock.h"
 #include "platform/file_io.h"
@@ -225,9 +226,12 @@ std::optional<ChangeRecord> BackupStore::lastChange() const {
         } else if (f[0] == "slot" && f.size() == 6) {
             const auto name = unhex(f[1]), before = unhex(f[3]), after = unhex(f[4]),
                        entry = unhex(f[5]);
-            if (!name || !before || !after || !entry || before->size() != slotSize ||
-                after->size() != slotSize)
-                return std::nullopt;
+            // Only whole slots are ever written: a record holding anything else is damaged.
+            const auto whole = [](const std::optional<std::string>& slot) {
+                return slot && slot->size() == slotSize &&
+                       isWholeSlot({reinterpret_cast<const std::uint8_t*>(slot->data()), slotSize});
+            };
+            if (!name || !entry || !whole(before) || !whole(after)) return std::nullopt;
             std::int32_t offset = -1;
             const auto [end, error] =
                 std::from_chars(f[2].data(), f[2].data() + f[2].size(), offset);

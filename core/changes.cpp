@@ -103,11 +103,14 @@ bool CRandomEditor::resetAll() {
         }
         if (targets.empty()) continue;
         // A constant becomes the random read of the entry's own source; a random read stays.
+        // A constant the entry has no label for says the catalogue may not fit: left alone.
         prepareNext(files, fileName, targets,
-                    [this](const SlotTarget& t, std::span<const std::uint8_t> slot, std::string&) {
-                        return slot[1] == 'm'
-                                   ? std::nullopt
-                                   : std::optional(encodeChoice(0, item(t.index).sourceKind));
+                    [this](const SlotTarget& t, std::span<const std::uint8_t> slot,
+                           std::string& refusal) -> std::optional<SlotBytes> {
+                        const auto state = judge(item(t.index), slot);
+                        if (!state.fits) refusal = state.reason;
+                        if (!state.fits || state.choice == 0) return std::nullopt;
+                        return encodeChoice(0, item(t.index).sourceKind);
                     });
         planned += files.back().planned.size();
     }
