@@ -71,6 +71,8 @@ inline constexpr std::string_view reasonNotWholeSlot =
     "この場所はランダムの設定ではありません（カタログがこのプログラムに合っていない可能性があります"
     "）";
 inline constexpr std::string_view reasonCardUnread = "カードから読み込めません";
+inline constexpr std::string_view reasonTooLargeOnCard =
+    "ファイルが大きすぎてカードでは書き換えられません（139,264 バイトまで）";
 inline constexpr std::string_view reasonBeyondLabels = "選択肢にない値が書かれています";
 inline constexpr std::string_view reasonDuplicate = "同じ名前の項目が前にあります";
 inline constexpr std::string_view reasonNameTooLong = "ファイル名が長すぎます";

@@ -71,6 +71,10 @@ std::vector<EntryState> CRandomEditor::readFileStates(const std::string& fileNam
         unread = reasonFileMissing;
     else if (count > 0 && card.lastStatus() != 200)
         unread = reasonCardUnread;
+    // Only the start was fetched; the length the card declares tells a file that an export could
+    // never take whole.
+    const auto length = card.lastReply().contentLength;
+    const bool tooLarge = unread.empty() && count > 0 && length && *length > programBufferSize;
     for (const int index : indices) {
         const auto& e = item(index);
         const auto offset = std::min(static_cast<std::size_t>(std::max(e.slotOffset, 0)), n);
@@ -80,6 +84,8 @@ std::vector<EntryState> CRandomEditor::readFileStates(const std::string& fileNam
             states.push_back({-1, false, std::string(unread)});
         else
             states.push_back(judge(e, std::span(bytes).first(n).subspan(offset)));
+        if (tooLarge && states.back().fits)
+            states.back() = {states.back().choice, false, std::string(reasonTooLargeOnCard)};
     }
     return states;
 }
