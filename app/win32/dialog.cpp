@@ -1,6 +1,10 @@
 #include "app/win32/dialog.h"
 
 #include <algorithm>
+#include <cstdint>
+#include <cstring>
+#include <optional>
+#include <vector>
 
 namespace app {
 
@@ -12,9 +16,97 @@ Dialog::~Dialog() {
     if (hwnd_ && !modal_) DestroyWindow(hwnd_);
 }
 
+namespace {
+
+// The parts of an extended dialog template (DIALOGEX) that decide its size on the screen.
+struct TemplateLayout {
+    DWORD style = 0, exStyle = 0;
+    short cx = 0, cy = 0;
+    std::size_t fontSize = 0;  // offset of the point size; 0 when the template names no font
+    const wchar_t* typeface = nullptr;
+};
+
+std::optional<TemplateLayout> layoutOf(const std::vector<std::uint8_t>& t) {
+    const auto word = [&](std::size_t at) -> std::optional<WORD> {
+        if (at + 2 > t.size()) return std::nullopt;
+        return static_cast<WORD>(t[at] | t[at + 1] << 8);
+    };
+    if (word(0) != 1 || word(2) != 0xFFFF || t.size() < 26) return std::nullopt;
+    TemplateLayout l;
+    std::memcpy(&l.exStyle, &t[8], 4);
+    std::memcpy(&l.style, &t[12], 4);
+    std::memcpy(&l.cx, &t[22], 2);
+    std::memcpy(&l.cy, &t[24], 2);
+    std::size_t at = 26;
+    // Menu and class (none, an ordinal or a string), then the caption.
+    for (int field = 0; field < 3; ++field) {
+        const auto first = word(at);
+        if (!first) return std::nullopt;
+        if (field < 2 && *first == 0xFFFF) {
+            at += 4;
+            continue;
+        }
+        while (word(at).value_or(0) != 0) at += 2;
+        if (!word(at)) return std::nullopt;
+        at += 2;
+    }
+    if ((l.style & DS_SETFONT) && word(at + 6)) {
+        l.fontSize = at;
+        l.typeface = reinterpret_cast<const wchar_t*>(&t[at + 6]);
+    }
+    return l;
+}
+
+// The window's size in pixels with its font at `points`, as the dialog manager reckons it: from
+// the font's average character width and height at the screen's dots per inch.
+SIZE pixelsOf(const TemplateLayout& l, int points) {
+    HDC screen = GetDC(nullptr);
+    HFONT font =
+        CreateFontW(-MulDiv(points, GetDeviceCaps(screen, LOGPIXELSY), 72), 0, 0, 0, FW_NORMAL,
+                    FALSE, FALSE, FALSE, DEFAULT_CHARSET, 0, 0, 0, 0, l.typeface);
+    HGDIOBJ old = SelectObject(screen, font);
+    TEXTMETRICW metrics{};
+    GetTextMetricsW(screen, &metrics);
+    SIZE letters{};
+    GetTextExtentPoint32W(screen, L"ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz", 52,
+                          &letters);
+    SelectObject(screen, old);
+    DeleteObject(font);
+    ReleaseDC(nullptr, screen);
+    RECT r{0, 0, MulDiv(l.cx, (letters.cx / 26 + 1) / 2, 4), MulDiv(l.cy, metrics.tmHeight, 8)};
+    AdjustWindowRectEx(&r, l.style, FALSE, l.exStyle);
+    return {r.right - r.left, r.bottom - r.top};
+}
+
+}  // namespace
+
+std::optional<std::vector<std::uint8_t>> templateFitting(int templateId, SIZE area) {
+    HRSRC found = FindResourceW(moduleInstance(), MAKEINTRESOURCEW(templateId), RT_DIALOG);
+    HGLOBAL loaded = found ? LoadResource(moduleInstance(), found) : nullptr;
+    const auto* bytes = static_cast<const std::uint8_t*>(loaded ? LockResource(loaded) : nullptr);
+    if (!bytes) return std::nullopt;
+    std::vector<std::uint8_t> t(bytes, bytes + SizeofResource(moduleInstance(), found));
+    const auto layout = layoutOf(t);
+    if (!layout || !layout->fontSize) return std::nullopt;
+    const int points = t[layout->fontSize] | t[layout->fontSize + 1] << 8;
+    // The same template with a smaller font is the same window, smaller in proportion.
+    int fitting = points;
+    for (SIZE size = pixelsOf(*layout, fitting);
+         fitting > minimumPoints && (size.cx > area.cx || size.cy > area.cy);)
+        size = pixelsOf(*layout, --fitting);
+    if (fitting == points) return std::nullopt;
+    t[layout->fontSize] = static_cast<std::uint8_t>(fitting);
+    t[layout->fontSize + 1] = 0;
+    return t;
+}
+
 INT_PTR Dialog::runModal(HWND owner) {
     modal_ = true;
     ended_ = false;
+    if (const auto fitted = templateFitting(templateId_, workAreaOf(owner)))
+        return DialogBoxIndirectParamW(moduleInstance(),
+                                       reinterpret_cast<LPCDLGTEMPLATEW>(fitted->data()), owner,
+                                       procedure, reinterpret_cast<LPARAM>(this));
     return DialogBoxParamW(moduleInstance(), MAKEINTRESOURCEW(templateId_), owner, procedure,
                            reinterpret_cast<LPARAM>(this));
 }
@@ -22,8 +114,21 @@ INT_PTR Dialog::runModal(HWND owner) {
 HWND Dialog::create(HWND owner) {
     modal_ = false;
     ended_ = false;
+    if (const auto fitted = templateFitting(templateId_, workAreaOf(owner)))
+        return CreateDialogIndirectParamW(moduleInstance(),
+                                          reinterpret_cast<LPCDLGTEMPLATEW>(fitted->data()), owner,
+                                          procedure, reinterpret_cast<LPARAM>(this));
     return CreateDialogParamW(moduleInstance(), MAKEINTRESOURCEW(templateId_), owner, procedure,
                               reinterpret_cast<LPARAM>(this));
+}
+
+SIZE workAreaOf(HWND owner) {
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof monitor;
+    GetMonitorInfoW(owner ? MonitorFromWindow(owner, MONITOR_DEFAULTTONEAREST)
+                          : MonitorFromPoint({0, 0}, MONITOR_DEFAULTTOPRIMARY),
+                    &monitor);
+    return {monitor.rcWork.right - monitor.rcWork.left, monitor.rcWork.bottom - monitor.rcWork.top};
 }
 
 void Dialog::end(INT_PTR result) {

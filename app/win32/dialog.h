@@ -7,6 +7,10 @@
 // After windows.h, which it needs.
 #include <commdlg.h>
 
+#include <cstdint>
+#include <optional>
+#include <vector>
+
 namespace app {
 
 class Dialog {
@@ -70,6 +74,14 @@ void setRadioGroupValue(HWND first, int value);
 // Centres a dialog on its owner, the main window on the work area of its screen, as the Linux
 // program's windows open; never past the work area's edges. Called at WM_INITDIALOG.
 void centreOnOwner(HWND window);
+
+// The dialog template `templateId` with a font small enough, down to `minimumPoints`, that the
+// window fits `area` (pixels) at the screen's scale: at 150 or 200 % on a small screen the
+// template's own font would make it taller than the screen. None when the template fits as it is.
+inline constexpr int minimumPoints = 5;
+std::optional<std::vector<std::uint8_t>> templateFitting(int templateId, SIZE area);
+// The work area of the owner's screen, or of the main screen when there is no owner.
+SIZE workAreaOf(HWND owner);
 
 // The program's instance, whose resources the dialogs come from.
 HINSTANCE moduleInstance();

@@ -9,6 +9,7 @@
 #include "app/win32/vkrandom_dlg.h"
 #include "core/messages.h"
 #include "platform/encoding.h"
+#include "resource.h"
 #include "support/temp_dir.h"
 
 namespace fs = std::filesystem;
@@ -220,6 +221,30 @@ TEST_F(Gui, AboutBoxAndTexts) {
     for (int id = 100; id < 140; ++id)  // the string table holds the texts the session shows
         EXPECT_TRUE(messageText(id).empty() || app::loadString(id) == app::wide(messageText(id)))
             << id;
+}
+
+// On a screen too small for the main window at its scale (150 % on a laptop), it is drawn with a
+// smaller font: the same window in proportion, inside the screen; where it fits, as it is.
+TEST(Win32Window, FitsASmallScreenInProportion) {
+    const auto sizeOf = [](HWND w) {
+        RECT r{};
+        GetWindowRect(w, &r);
+        DestroyWindow(w);
+        return SIZE{r.right - r.left, r.bottom - r.top};
+    };
+    const auto idle = [](HWND, UINT, WPARAM, LPARAM) -> INT_PTR { return FALSE; };
+    const SIZE full = sizeOf(CreateDialogParamW(
+        app::moduleInstance(), MAKEINTRESOURCEW(IDD_VKRANDOM_DIALOG), nullptr, idle, 0));
+    EXPECT_FALSE(app::templateFitting(IDD_VKRANDOM_DIALOG, full));
+    const SIZE area{full.cx * 3 / 4, full.cy * 3 / 4};
+    const auto fitted = app::templateFitting(IDD_VKRANDOM_DIALOG, area);
+    ASSERT_TRUE(fitted);
+    const SIZE small = sizeOf(CreateDialogIndirectParamW(
+        app::moduleInstance(), reinterpret_cast<LPCDLGTEMPLATEW>(fitted->data()), nullptr, idle,
+        0));
+    EXPECT_TRUE(small.cx <= area.cx && small.cy <= area.cy && small.cy > area.cy * 3 / 4)
+        << small.cx << "x" << small.cy;
+    EXPECT_NEAR(double(small.cx) / small.cy, double(full.cx) / full.cy, 0.05);
 }
 
 TEST_F(Gui, CardTransferShowsProgressAndBlocksInput) {
