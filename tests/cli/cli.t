@@ -20,6 +20,8 @@
   [ ] 1 \xe3\x83\xaf (esc)
   [ ] 2 \xe3\x82\xb5 (esc)
   [x] 3 \xe3\x82\xbf (esc)
+  $ cli get 見つからないプログラム
+  -1
   $ cli get ルモ2の光り方
   vkrandom-cli: no listed entry is named "\xe3\x83\xab\xe3\x83\xa22\xe3\x81\xae\xe5\x85\x89\xe3\x82\x8a\xe6\x96\xb9" (esc)
   [1]
@@ -166,9 +168,10 @@
   $ cli check > out; echo $?; grep -c '	ok$' out
   1
   9
-  $ cli reset; cli status | cut -f2 | paste -sd' '
+  $ cli reset; echo $?; cli status | cut -f2 | paste -sd' '
   [150]
   [151]
+  1
   0 0 0 0 0 0 0 0 0 -1
   $ cli undo && cli status | cut -f2 | paste -sd' ' && cli backups | grep -c "^$XDG_DATA_HOME/VKRandom/backup/"
   [153]

@@ -241,6 +241,7 @@ inline Session::Session(Script script) : script(std::move(script)) {
     on("shown", [&] { EXPECT_EQ(window.isShown(n(1)), flag(2)); });
     on("enabled", [&] { EXPECT_EQ(window.isEnabled(n(1)), flag(2)); });
     on("selected", [&] { EXPECT_EQ(editor->selectedIndex(), n(1)); });
+    on("connect-type", [&] { EXPECT_EQ(editor->connectType(), n(1)); });
     on("dialog-shows", [&] {
         EXPECT_EQ(prompts.shownSettings.programType, n(1));
         EXPECT_EQ(prompts.shownSettings.connectType, n(2));
