@@ -158,8 +158,9 @@
   $ [ "$("$CLI" --version)" = "$VERSION" ] && echo "the project's version"
   the project's version
 
-# Every place at once, the catalogue checked, all back to random (each file backed up first) and
-# the change undone; the card's address from the settings.
+# Every place at once, the catalogue checked, all back to random (each file backed up first; the
+# backups older than 30 days or beyond 100 MB given up, oldest first) and the change undone; the
+# card's address from the settings.
 
   $ mkdir d && cp -r "$DEMO/." d && chmod -R u+w d && cd d && export XDG_DATA_HOME=$PWD/data
   $ ini "[DATA]\r\nPATH=$PWD/robot\r\n"
@@ -168,11 +169,17 @@
   $ cli check > out; echo $?; grep -c '	ok$' out
   1
   9
+  $ b=$XDG_DATA_HOME/VKRandom/backup y=$(date -d '-1 day' +%Y%m%d-%H%M%S)
+  $ mkdir -p $b/20200101-000000 $b/notes $b/$y && truncate -s 101M $b/$y/P.XML
   $ cli reset; echo $?; cli status | cut -f2 | paste -sd' '
   [150]
   [151]
   1
   0 0 0 0 0 0 0 0 0 -1
+  $ ls $b | sed 's/^[0-9]\{8\}-[0-9]\{6\}$/TIME/'
+  TIME
+  last-change.txt
+  notes
   $ cli undo && cli status | cut -f2 | paste -sd' ' && cli backups | grep -c "^$XDG_DATA_HOME/VKRandom/backup/"
   [153]
   [154]
