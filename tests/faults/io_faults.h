@@ -23,7 +23,7 @@ struct Plan {
     std::size_t chunk = std::numeric_limits<std::size_t>::max();
     // Other calls: done once, before the call after `allow`, in place of failing it (another
     // program at work).
-    std::function<void()> meanwhile;
+    std::function<void()> meanwhile = nullptr;
 };
 
 class Injection {

@@ -71,9 +71,10 @@ TEST_F(SessionFixture, ProgramChangedDuringTheBackupOrTheWriteIsNotWrittenOver) 
     settings("[DATA]\r\nPATH=" + robot + "\r\n");
     catalogue("0,E,x,P.XML,4,100,a,b,c,\r\n");
     start();
-    for (const auto& [syncsBefore, replaced] :
-         {std::pair{0, false}, {0, true}, {2, false}, {2, true}}) {
-        SCOPED_TRACE(syncsBefore * 10 + replaced);
+    for (const int step : {0, 1, 20, 21}) {  // flushes before, and whether it replaces the file
+        const std::size_t syncsBefore = step / 10;
+        const bool replaced = step % 2;
+        SCOPED_TRACE(step);
         writeFile(program, std::string(100, 'p') + random4 + std::string(10, 'p'));
         select("E");
         prompts.messages.clear();
