@@ -11,6 +11,8 @@
 #include <fstream>
 #include <sstream>
 
+#include "platform/patch_check.h"
+
 namespace platform {
 namespace {
 
@@ -120,28 +122,18 @@ PatchResult patchInPlace(const std::string& path, std::span<const std::uint8_t> 
     struct stat st {};
     if (!fd.valid() || ::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode))
         return PatchResult::failed;
-    const std::uint64_t end =
-        std::min<std::uint64_t>(static_cast<std::uint64_t>(st.st_size), limit);
-    for (const Patch& p : patches)
-        if (p.bytes.empty() || p.offset > end || p.bytes.size() > end - p.offset)
-            return PatchResult::failed;
-    const auto holds = [&](std::span<const std::uint8_t> want) {
-        std::vector<std::uint8_t> now(static_cast<std::size_t>(limit));
-        const auto got = readFully(fd.get(), now.data(), now.size());
-        return got && std::equal(now.begin(), now.begin() + *got, want.begin(), want.end());
-    };
-    if (!holds(expected)) return PatchResult::changed;
-    std::vector<std::uint8_t> after(expected.begin(), expected.end());
-    for (const Patch& p : patches) {
-        if (!writeFully(fd.get(), p.bytes.data(), p.bytes.size(), static_cast<off_t>(p.offset)))
-            return PatchResult::failed;
-        std::copy(p.bytes.begin(), p.bytes.end(), after.begin() + static_cast<long>(p.offset));
-    }
-    if (::fsync(fd.get()) != 0) return PatchResult::failed;
+    const auto result = detail::patchOpenFile(
+        expected, patches, static_cast<std::uint64_t>(st.st_size), limit,
+        [&](std::uint8_t* data, std::size_t count) { return readFully(fd.get(), data, count); },
+        [&](const Patch& p) {
+            return writeFully(fd.get(), p.bytes.data(), p.bytes.size(),
+                              static_cast<off_t>(p.offset));
+        },
+        [&] { return ::fsync(fd.get()) == 0; });
+    if (result != PatchResult::written) return result;
     // A file renamed into this name meanwhile would not hold the write at all.
     struct stat named {};
-    if (!holds(after) || ::stat(path.c_str(), &named) != 0 || named.st_ino != st.st_ino ||
-        named.st_dev != st.st_dev)
+    if (::stat(path.c_str(), &named) != 0 || named.st_ino != st.st_ino || named.st_dev != st.st_dev)
         return PatchResult::changed;
     return fd.close() ? PatchResult::written : PatchResult::failed;
 }

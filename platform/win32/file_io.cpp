@@ -5,6 +5,7 @@
 
 #include <algorithm>
 
+#include "platform/patch_check.h"
 #include "platform/win32/wide.h"
 
 namespace platform {
@@ -104,25 +105,14 @@ PatchResult patchInPlace(const std::string& path, std::span<const std::uint8_t> 
     Handle file = openFile(path, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, OPEN_EXISTING);
     LARGE_INTEGER size{};
     if (!isDiskFile(file) || !::GetFileSizeEx(file.get(), &size)) return PatchResult::failed;
-    const std::uint64_t end =
-        std::min<std::uint64_t>(static_cast<std::uint64_t>(size.QuadPart), limit);
-    for (const Patch& p : patches)
-        if (p.bytes.empty() || p.offset > end || p.bytes.size() > end - p.offset)
-            return PatchResult::failed;
-    const auto holds = [&](std::span<const std::uint8_t> want) {
-        std::vector<std::uint8_t> now(static_cast<std::size_t>(limit));
-        const auto got = readFully(file, now.data(), now.size(), 0);
-        return got && std::equal(now.begin(), now.begin() + *got, want.begin(), want.end());
-    };
-    if (!holds(expected)) return PatchResult::changed;
-    std::vector<std::uint8_t> after(expected.begin(), expected.end());
-    for (const Patch& p : patches) {
-        if (!writeFully(file, p.bytes.data(), p.bytes.size(), p.offset, true))
-            return PatchResult::failed;
-        std::copy(p.bytes.begin(), p.bytes.end(), after.begin() + static_cast<long>(p.offset));
-    }
-    if (!::FlushFileBuffers(file.get())) return PatchResult::failed;
-    if (!holds(after)) return PatchResult::changed;
+    const auto result = detail::patchOpenFile(
+        expected, patches, static_cast<std::uint64_t>(size.QuadPart), limit,
+        [&](std::uint8_t* data, std::size_t count) { return readFully(file, data, count, 0); },
+        [&](const Patch& p) {
+            return writeFully(file, p.bytes.data(), p.bytes.size(), p.offset, true);
+        },
+        [&] { return ::FlushFileBuffers(file.get()) != 0; });
+    if (result != PatchResult::written) return result;
     return file.close() ? PatchResult::written : PatchResult::failed;
 }
 
