@@ -77,13 +77,12 @@ std::vector<EntryState> CRandomEditor::readFileStates(const std::string& fileNam
     const bool tooLarge = unread.empty() && count > 0 && length && *length > programBufferSize;
     for (const int index : indices) {
         const auto& e = item(index);
-        const auto offset = std::min(static_cast<std::size_t>(std::max(e.slotOffset, 0)), n);
         if (!slotInRange(e.slotOffset))
             states.push_back({-1, false, std::string(reasonOutsideFile)});
         else if (!unread.empty())
             states.push_back({-1, false, std::string(unread)});
         else
-            states.push_back(judge(e, std::span(bytes).first(n).subspan(offset)));
+            states.push_back(judgeInFile(e, std::span(bytes).first(n)));
         if (tooLarge && states.back().fits)
             states.back() = {states.back().choice, false, std::string(reasonTooLargeOnCard)};
     }
@@ -139,12 +138,7 @@ void CRandomEditor::showStatesOfFile(const PreparedFile& file) {
     if (usesCard() && file.known) {
         // On the card the file was read whole, and after a write read back: what it holds is
         // known.
-        for (const int index : indices) {
-            const auto& e = item(index);
-            const auto offset =
-                std::min(static_cast<std::size_t>(std::max(e.slotOffset, 0)), file.read.size());
-            states.push_back(judge(e, std::span(file.read).subspan(offset)));
-        }
+        for (const int index : indices) states.push_back(judgeInFile(item(index), file.read));
     } else if (usesCard() && file.exchangeFailed) {
         states.assign(indices.size(), {-1, false, std::string(reasonCardUnread)});
     } else {

@@ -213,6 +213,8 @@ class CRandomEditor {
     ProgramPath programPathOf(const std::string& fileName) const;
     std::string fileKey(const std::string& fileName) const;
     EntryState judge(const RandomItem& item, std::span<const std::uint8_t> window) const;
+    // The same, in the bytes of the file from its start (as many as were read).
+    EntryState judgeInFile(const RandomItem& item, std::span<const std::uint8_t> file) const;
 
     TransferProgress progress_;
     GuardedPrompts prompts_;

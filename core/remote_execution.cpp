@@ -65,14 +65,14 @@ bool CRandomEditor::executeSelected() {
 bool CRandomEditor::executeOnCard(const ProgramPath& programPath) {
     std::vector<std::uint8_t> program;
     if (!programPath.composed.empty() && programPath.composed.front() == '\\') {
-        std::vector<char> encoded(detail::cardPathCapacity);
-        if (!transfer::percentEncodePath(std::string_view(programPath.composed).substr(1),
-                                         encoded.data(), encoded.size())) {
+        const auto encoded =
+            detail::encodedCardPath(std::string_view(programPath.composed).substr(1));
+        if (!encoded) {
             showMessage(prompts_, msgProgramReadFailed);
             return false;
         }
         // An error page or a cut file is not a program the robot should run.
-        auto file = cardClient().downloadWhole(encoded.data(), programBufferSize);
+        auto file = cardClient().downloadWhole(*encoded, programBufferSize);
         if (!file.bytes) {
             if (!file.refusal.empty()) showMessage(prompts_, msgProgramReadFailed, file.refusal);
             return false;  // else 119 was shown

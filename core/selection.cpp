@@ -66,6 +66,12 @@ EntryState CRandomEditor::judge(const RandomItem& e, std::span<const std::uint8_
     return s;
 }
 
+EntryState CRandomEditor::judgeInFile(const RandomItem& e,
+                                      std::span<const std::uint8_t> file) const {
+    const auto offset = std::min(static_cast<std::size_t>(std::max(e.slotOffset, 0)), file.size());
+    return judge(e, file.subspan(offset));
+}
+
 EntryState CRandomEditor::readState(int index) {
     if (index < 0 || index >= itemCount()) return {};
     const auto& e = item(index);
